@@ -1,0 +1,38 @@
+// What a Graphics draws on. Graphics validates every call and hands the canvas finite geometry in
+// drawing units together with the state in force; canvases only render or record.
+#pragma once
+
+#include <cstdint>
+
+#include "contracts/pictor/brush.h"
+#include "contracts/pictor/image.h"
+#include "contracts/pictor/matrix.h"
+#include "contracts/pictor/path.h"
+#include "contracts/pictor/pen.h"
+#include "contracts/pictor/types.h"
+
+namespace Pictor {
+
+struct DrawState {
+    Matrix world;                          // drawing units to device pixels
+    const GraphicsPath* clip = nullptr;    // in device pixels; null when drawing is not clipped
+    uint64_t clipId = 0;                   // changes whenever the clip changes (0: no clip)
+    int smoothing = SmoothingDefault;
+};
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual int GetWidth() const = 0;
+    virtual int GetHeight() const = 0;
+
+    virtual Status DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) = 0;
+    virtual Status FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) = 0;
+    virtual Status DrawLine(const DrawState& state, const Pen& pen, const PointD& from, const PointD& to, int tag) = 0;
+    virtual Status FillRectangle(const DrawState& state, const Brush& brush, const RectD& rect, int tag) = 0;
+    virtual Status FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) = 0;
+    // Draws the whole image scaled into `dest` (drawing units).
+    virtual Status DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) = 0;
+};
+
+}  // namespace Pictor

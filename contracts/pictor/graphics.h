@@ -1,0 +1,62 @@
+// The drawing surface the symbolizers draw on.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "contracts/pictor/brush.h"
+#include "contracts/pictor/canvas.h"
+#include "contracts/pictor/image.h"
+#include "contracts/pictor/matrix.h"
+#include "contracts/pictor/path.h"
+#include "contracts/pictor/pen.h"
+#include "contracts/pictor/types.h"
+
+namespace Pictor {
+
+// Every call checks its arguments: a null object, a NaN or infinite number or an unusable pen or
+// brush returns InvalidParameter and draws nothing. The trailing tag is kept by recording
+// canvases and ignored by rendering ones.
+class Graphics {
+public:
+    explicit Graphics(Canvas* canvas);  // the canvas must outlive the Graphics
+    // Draws into the bitmap's pixels (the bitmap must outlive the Graphics). The raster mode is
+    // accepted for callers that pass one; it changes nothing.
+    explicit Graphics(Bitmap* bitmap, int rasterMode = 0);
+    ~Graphics();
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    Status GetLastStatus() const { return canvas_ ? Ok : WrongState; }
+    Canvas* GetCanvas() const { return canvas_; }
+
+    Status SetSmoothingMode(int mode);  // 0, 2, 4 antialias; 1, 3 do not
+    int GetSmoothingMode() const { return state_.smoothing; }
+    Status SetTransform(const Matrix* matrix);
+    Status GetTransform(Matrix* matrix) const;
+    Status ResetTransform();
+    // The clip is the path mapped by the world transform in force now; it lasts until ResetClip.
+    Status SetClip(const GraphicsPath* path);
+    Status ResetClip();
+    bool IsClipped() const { return clip_ != nullptr; }
+
+    Status DrawPath(const Pen* pen, const GraphicsPath* path, int tag = 0);
+    Status FillPath(const Brush* brush, const GraphicsPath* path, int tag = 0);
+    Status DrawLine(const Pen* pen, const PointD& from, const PointD& to, int tag = 0);
+    Status DrawLine(const Pen* pen, float x1, float y1, float x2, float y2, int tag = 0);
+    Status FillRectangle(const Brush* brush, const RectD& rect, int tag = 0);
+    Status FillRectangle(const Brush* brush, int x, int y, int width, int height, int tag = 0);
+    Status FillEllipse(const Brush* brush, float x, float y, float width, float height, int tag = 0);
+    // At the image's pixel size, its top-left corner at `at`.
+    Status DrawImage(const Image* image, const PointD& at, int tag = 0);
+    // Scaled into the rectangle; a width or height of 0 draws nothing.
+    Status DrawImage(const Image* image, int x, int y, int width, int height, int tag = 0);
+
+private:
+    Canvas* canvas_ = nullptr;
+    std::unique_ptr<Canvas> owned_;
+    DrawState state_;
+    std::unique_ptr<GraphicsPath> clip_;
+};
+
+}  // namespace Pictor
