@@ -27,7 +27,6 @@ enum PathPointType : uint8_t {
 
 // Caps that keep input-driven sizes bounded.
 inline constexpr int kMaxPathPoints = 1 << 24;        // 16 Mi points, about 400 MiB per path
-inline constexpr int kMaxDashPatternLength = 64;      // entries in a custom dash pattern
 inline constexpr size_t kMaxTextBytes = 1 << 16;      // UTF-8 bytes given to one text call
 
 class GraphicsPath {

@@ -7,6 +7,9 @@
 
 namespace Pictor {
 
+// Entries in a custom dash pattern; real patterns have a handful.
+inline constexpr int kMaxDashPatternLength = 64;
+
 class Pen {
 public:
     Pen(const Color& color, double width = 1.0);  // NOLINT: a colour alone makes a 1-unit pen
