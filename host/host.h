@@ -1,0 +1,124 @@
+// The reference host: what a program or a test uses to stand up the services the library
+// imports (contracts/host.h), and to replace them at run time.
+//
+// Every Set* call takes an object the caller keeps alive until it is replaced; null restores the
+// host's default. Calls are not synchronised: make them before drawing starts, on one thread.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contracts/host.h"
+
+#define SYMBOLHOST_API __attribute__((visibility("default")))
+
+namespace symbolhost {
+
+// ---- logging ----------------------------------------------------------------------------
+
+struct LogEntry {
+    int32_t level = 0;
+    std::string function;
+    std::string message;
+    std::string file;
+    int32_t line = 0;
+};
+
+// Writes "level function: message" lines to stderr; entries below `minimumLevel` are dropped.
+class SYMBOLHOST_API StderrLog final : public IGIS_Log {
+public:
+    explicit StderrLog(int32_t minimumLevel = 0) : minimumLevel_(minimumLevel) {}
+    bool Log(int32_t level, const char* function, const char* message, const char* file, int32_t line,
+             const char* timestamp) noexcept override;
+
+private:
+    int32_t minimumLevel_;
+};
+
+// Keeps every entry, for tests and for programs that report messages themselves.
+class SYMBOLHOST_API CaptureLog final : public IGIS_Log {
+public:
+    bool Log(int32_t level, const char* function, const char* message, const char* file, int32_t line,
+             const char* timestamp) noexcept override;
+    const std::vector<LogEntry>& Entries() const { return entries_; }
+    // How many entries carry exactly this message.
+    size_t Count(const std::string& message) const;
+    void Clear() { entries_.clear(); }
+
+private:
+    std::vector<LogEntry> entries_;
+};
+
+SYMBOLHOST_API void SetLogger(IGIS_Log* log);
+
+// Installs a CaptureLog for the lifetime of the guard, then restores the previous logger.
+class SYMBOLHOST_API ScopedCaptureLog {
+public:
+    ScopedCaptureLog();
+    ~ScopedCaptureLog();
+    ScopedCaptureLog(const ScopedCaptureLog&) = delete;
+    ScopedCaptureLog& operator=(const ScopedCaptureLog&) = delete;
+    CaptureLog& log() { return log_; }
+
+private:
+    CaptureLog log_;
+    IGIS_Log* previous_;
+};
+
+// ---- global properties --------------------------------------------------------------------
+
+// Name/value pairs. A value reads as true when it is "1", "true", "yes" or "on" (any case).
+class SYMBOLHOST_API PropertyStore final : public IGIS_GlobalProperties {
+public:
+    const IGIS_Property* GetProperty(const char* name) noexcept override;
+    void Set(const std::string& name, const std::string& value);
+    void Remove(const std::string& name);
+    // Reads "NAME = value" lines ('#' starts a comment). On failure returns false and says why
+    // (file, line, what was expected) in *error; nothing is changed then.
+    bool LoadFile(const std::string& path, std::string* error);
+    // Takes every environment variable whose name starts with "SYMBOL2_".
+    void LoadEnvironment();
+
+private:
+    class Value;
+    std::map<std::string, std::unique_ptr<Value>> values_;
+};
+
+// The default store: the file named by the environment variable SYMBOLIZE_PROPERTIES (if set),
+// then the environment's SYMBOL2_* variables, which win.
+SYMBOLHOST_API PropertyStore& DefaultProperties();
+SYMBOLHOST_API void SetGlobalProperties(IGIS_GlobalProperties* properties);
+
+// Pixels per inch of the output, read by the library once when it starts: the property
+// "SYMBOL2_SCREEN_PPI", 96 when it is missing or not a number in 1..10000.
+inline constexpr const char* kPropertyScreenPpi = "SYMBOL2_SCREEN_PPI";
+
+// ---- colour tables ------------------------------------------------------------------------
+
+// A colour table file: one mapping per line, "RRGGBB RRGGBB" (hexadecimal, from and to), '#'
+// starting a comment. MapColor answers in the order the library expects (red in the low byte);
+// colours not listed map to themselves.
+class SYMBOLHOST_API ColorTable final : public IGIS_SymbolColorTable {
+public:
+    static std::unique_ptr<ColorTable> Load(const std::string& path, std::string* error);
+    void Set(uint32_t from, uint32_t to);
+    uint32_t MapColor(uint32_t color) const noexcept override;
+    void Release() noexcept override;  // deletes a table made by GIS_CreateSymbolColorTablePtr
+
+private:
+    std::map<uint32_t, uint32_t> map_;
+};
+
+SYMBOLHOST_API void SetCurrentColorTable(IGIS_SymbolColorTable* table);
+
+// ---- stores and factory -------------------------------------------------------------------
+
+SYMBOLHOST_API void SetSymbolFactory(IGIS_Symbol2Factory* factory);
+SYMBOLHOST_API void SetVectorResourceBase(IGIS_VectorResourceBase* store);
+SYMBOLHOST_API void SetImageResourceBase(IGIS_ImageResourceBase* store);
+SYMBOLHOST_API void SetFillImageResourceBase(IGIS_ImageResourceBase* store);
+
+}  // namespace symbolhost
