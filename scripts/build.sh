@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 flavour=${1:-release}
 jobs=$(nproc 2>/dev/null || echo 2)
 case "$flavour" in
-  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release -DSYMBOLIZE_SANITIZE=OFF) ;;
-  asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DSYMBOLIZE_SANITIZE=ON) ;;
+  release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release -DSYMBOLIZE_SANITIZE=OFF -DSYMBOLIZE_BENCH=OFF) ;;
+  asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DSYMBOLIZE_SANITIZE=ON -DSYMBOLIZE_BENCH=OFF) ;;
   *) echo "build.sh: unknown flavour '$flavour' (release or asan)" >&2; exit 2 ;;
 esac
 shift || true

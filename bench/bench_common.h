@@ -1,0 +1,90 @@
+// Shared pieces of the benchmarks: deterministic scenes and the ratio report.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "contracts/pictor/types.h"
+
+namespace bench {
+
+inline constexpr int kSurfaceSize = 1024;
+
+// Random-walk polylines that stay on the surface, the same for every run.
+inline std::vector<std::vector<Pictor::PointD>> RandomWalks(int count, int vertices, unsigned seed = 42) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> start(50.0, kSurfaceSize - 50.0);
+    std::uniform_real_distribution<double> step(-25.0, 25.0);
+    std::vector<std::vector<Pictor::PointD>> out(count);
+    for (auto& line : out) {
+        Pictor::PointD p{start(rng), start(rng)};
+        for (int i = 0; i < vertices; ++i) {
+            line.push_back(p);
+            p.x = std::clamp(p.x + step(rng), 0.0, double(kSurfaceSize));
+            p.y = std::clamp(p.y + step(rng), 0.0, double(kSurfaceSize));
+        }
+    }
+    return out;
+}
+
+// Regular hexagons of radius 6 to 20 scattered over the surface.
+inline std::vector<std::vector<Pictor::PointD>> Hexagons(int count, unsigned seed = 7) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> centre(20.0, kSurfaceSize - 20.0);
+    std::uniform_real_distribution<double> radius(6.0, 20.0);
+    std::vector<std::vector<Pictor::PointD>> out(count);
+    for (auto& hex : out) {
+        const double cx = centre(rng), cy = centre(rng), r = radius(rng);
+        for (int k = 0; k < 6; ++k) {
+            const double a = k * 3.14159265358979323846 / 3.0;
+            hex.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+    }
+    return out;
+}
+
+// Collects real times per benchmark and prints layer/raw ratios for the pairs named
+// "<case>/layer" and "<case>/raw".
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatios() const {
+        std::printf("\nratio layer/raw (same drawing, same surface size, this run):\n");
+        for (const auto& [name, t] : times_) {
+            const auto slash = name.rfind("/layer");
+            if (slash == std::string::npos) continue;
+            const std::string base = name.substr(0, slash);
+            const auto raw = times_.find(base + "/raw" + name.substr(slash + 6));
+            if (raw == times_.end() || raw->second <= 0) continue;
+            std::printf("  %-28s %.3f\n", base.c_str(), t / raw->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+inline int RunWithRatios(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace bench
