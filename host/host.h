@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -54,6 +55,10 @@ private:
 
 SYMBOLHOST_API void SetLogger(IGIS_Log* log);
 
+// The logger GIS_GetLogPtr gives while none is installed: a StderrLog whose minimum level is the
+// environment variable SYMBOLIZE_LOG_LEVEL (a whole number, 0 when unset or not a number).
+SYMBOLHOST_API StderrLog& DefaultLogger() noexcept;
+
 // Installs a CaptureLog for the lifetime of the guard, then restores the previous logger.
 class SYMBOLHOST_API ScopedCaptureLog {
 public:
@@ -73,18 +78,27 @@ private:
 // Name/value pairs. A value reads as true when it is "1", "true", "yes" or "on" (any case).
 class SYMBOLHOST_API PropertyStore final : public IGIS_GlobalProperties {
 public:
+    PropertyStore();
+    ~PropertyStore() override;
+    PropertyStore(const PropertyStore&) = delete;
+    PropertyStore& operator=(const PropertyStore&) = delete;
+
+    // The property stays valid until it is set again, removed or the store is destroyed.
     const IGIS_Property* GetProperty(const char* name) noexcept override;
     void Set(const std::string& name, const std::string& value);
     void Remove(const std::string& name);
-    // Reads "NAME = value" lines ('#' starts a comment). On failure returns false and says why
-    // (file, line, what was expected) in *error; nothing is changed then.
+    // Reads "NAME = value" lines ('#' starts a comment). The properties the library reads must
+    // hold what it can use: a boolean word for SYMBOL2_SIMPLIFYANCHORPOINTS, a number from 1 to
+    // 10000 for SYMBOL2_SCREEN_PPI, a non-empty SYMBOL2_CFG_DIR. On failure returns false and
+    // says why (file, line, what was expected) in *error; nothing is changed then.
     bool LoadFile(const std::string& path, std::string* error);
-    // Takes every environment variable whose name starts with "SYMBOL2_".
+    // Takes every environment variable whose name starts with "SYMBOL2_". A variable whose value
+    // the file format would refuse is skipped and reported through the host's logger.
     void LoadEnvironment();
 
 private:
     class Value;
-    std::map<std::string, std::unique_ptr<Value>> values_;
+    std::map<std::string, std::unique_ptr<Value>, std::less<>> values_;
 };
 
 // The default store: the file named by the environment variable SYMBOLIZE_PROPERTIES (if set),
@@ -106,10 +120,15 @@ public:
     static std::unique_ptr<ColorTable> Load(const std::string& path, std::string* error);
     void Set(uint32_t from, uint32_t to);
     uint32_t MapColor(uint32_t color) const noexcept override;
-    void Release() noexcept override;  // deletes a table made by GIS_CreateSymbolColorTablePtr
+    // Deletes a table made by GIS_CreateSymbolColorTablePtr; does nothing to any other table,
+    // which belongs to whoever made it.
+    void Release() noexcept override;
 
 private:
+    friend IGIS_SymbolColorTable* ::GIS_CreateSymbolColorTablePtr(const char* path) noexcept;
+
     std::map<uint32_t, uint32_t> map_;
+    bool releasedByCaller_ = false;
 };
 
 SYMBOLHOST_API void SetCurrentColorTable(IGIS_SymbolColorTable* table);

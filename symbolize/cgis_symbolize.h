@@ -1,0 +1,56 @@
+// The library's one service object: checks a call, completes its drawing context, thins the
+// anchor points of lines and fills when the host asks for it, and hands the call to the
+// symbolizer of the symbol's type.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "symbolize/cgis_simplefillsymbolize.h"
+#include "symbolize/cgis_simplelinesymbolize.h"
+#include "symbolize/symbolize.h"
+
+class CGIS_Symbolize final : public IGIS_Symbolize, public IGIS_SymbolizePath {
+public:
+    // Reads the output's pixels per inch from the host once; never throws.
+    CGIS_Symbolize() noexcept;
+    ~CGIS_Symbolize() override = default;
+    CGIS_Symbolize(const CGIS_Symbolize&) = delete;
+    CGIS_Symbolize& operator=(const CGIS_Symbolize&) = delete;
+
+    // IGIS_Symbolize
+    void SymbolizeText(IGIS_Symbol* symbol, const SymbolizeInfo* info, const TextBox* box) noexcept override;
+    void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                   const int32_t* count) noexcept override;
+    // Answers for both interfaces: 0 gives the IGIS_Symbolize, 1000 the IGIS_SymbolizePath.
+    void* QueryInterface(const int32_t* id) noexcept override;
+
+    // IGIS_SymbolizePath
+    void SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,
+                       const Pictor::GraphicsPath* path) noexcept override;
+    bool GetPath(IGIS_LibMarkerSymbol* symbol, SymbolizeInfo* info, const Pictor::PointD* points,
+                 Pictor::GraphicsPath* path) noexcept override;
+
+private:
+    // Replaces a scale the caller left open (below -0.0001) by the default for its axis direction.
+    void ApplyDefaultScale(SymbolizeInfo* info) const;
+    // The host's SYMBOL2_SIMPLIFYANCHORPOINTS, read on every call; false (and logged) when unset.
+    bool IsSimplifyAnchorPoints() const;
+    // The Douglas-Peucker thinning of the points with a tolerance of one drawing unit; false when
+    // the points are drawn as they are.
+    bool SimplifyAnchorPoints(const Pictor::PointD* points, int32_t count,
+                              std::vector<Pictor::PointD>* kept) const;
+    void Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                  const int32_t* count);
+
+    // One symbolizer per drawable type, in the order they are built. Still to come, each in its
+    // place: marker fill, library marker, character marker, compound marker (before the simple
+    // line); cartographic line, hash line, marker line, compound line, layered simple line
+    // (before the simple fill); line fill, gradient fill, picture fill, picture marker, compound
+    // fill, text, text box (after it).
+    CGIS_SimpleLineSymbolize simpleLine_;
+    CGIS_SimpleFillSymbolize simpleFill_;
+
+    double pixelsPerMillimetre_;
+    double logicalUnitsPerMillimetre_;
+};
