@@ -1,0 +1,227 @@
+// Graphics: argument checks and drawing state in front of a canvas.
+#include "contracts/pictor/graphics.h"
+
+#include <atomic>
+#include <cmath>
+#include <new>
+
+#include "pictor/cairo_canvas.h"
+
+namespace Pictor {
+namespace {
+
+// Every clip gets an identity of its own, process-wide, so a canvas shared by several Graphics
+// never mistakes one clip for another.
+std::atomic<uint64_t> g_nextClipId{1};
+
+bool Finite(double v) { return std::isfinite(v); }
+bool Finite(const PointD& p) { return Finite(p.x) && Finite(p.y); }
+bool Finite(const RectD& r) { return Finite(r.x) && Finite(r.y) && Finite(r.width) && Finite(r.height); }
+
+bool Finite(const Matrix& m) {
+    double e[6];
+    m.GetElements(e);
+    for (double v : e) {
+        if (!Finite(v)) return false;
+    }
+    return true;
+}
+
+bool Finite(const GraphicsPath& path) {
+    for (const PointD& p : path.Points()) {
+        if (!Finite(p)) return false;
+    }
+    return true;
+}
+
+bool UsablePen(const Pen& pen) {
+    if (!pen.IsValid() || !Finite(pen.GetWidth()) || pen.GetWidth() < 0 || !Finite(pen.GetMiterLimit()))
+        return false;
+    for (double d : pen.GetEffectiveDashPattern()) {
+        if (!Finite(d) || d <= 0) return false;
+    }
+    return true;
+}
+
+bool UsableImage(const Image& image) {
+    return image.GetLastStatus() == Ok && image.Buffer() && image.GetWidth() > 0 && image.GetHeight() > 0;
+}
+
+bool UsableBrush(const Brush& brush) {
+    if (brush.GetLastStatus() != Ok) return false;
+    switch (brush.GetType()) {
+        case BrushType::Solid:
+            return true;
+        case BrushType::Hatch: {
+            const int style = static_cast<const HatchBrush&>(brush).GetHatchStyle();
+            return style >= HatchStyleHorizontal && style <= HatchStyleDiagonalCross;
+        }
+        case BrushType::LinearGradient: {
+            const auto& gradient = static_cast<const LinearGradientBrush&>(brush);
+            return Finite(gradient.GetRectangle()) && Finite(gradient.GetTransform()) &&
+                   gradient.GetTransform().IsInvertible();
+        }
+        case BrushType::Texture: {
+            const auto& texture = static_cast<const TextureBrush&>(brush);
+            const int wrap = texture.GetWrapMode();
+            return UsableImage(texture.GetImage()) && (wrap == WrapModeTile || wrap == WrapModeClamp);
+        }
+    }
+    return false;
+}
+
+// Runs a call that may allocate; no exception leaves the layer.
+template <typename Call>
+Status Guarded(Call call) noexcept {
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory;
+    } catch (...) {
+        return GenericError;
+    }
+}
+
+}  // namespace
+
+Graphics::Graphics(Canvas* canvas) : canvas_(canvas) {}
+
+Graphics::Graphics(Bitmap* bitmap, int /*rasterMode*/) {
+    try {
+        auto raster = std::make_unique<RasterCanvas>(bitmap);
+        if (raster->GetLastStatus() == Ok) {
+            canvas_ = raster.get();
+            owned_ = std::move(raster);
+        }
+    } catch (const std::bad_alloc&) {
+        canvas_ = nullptr;
+    }
+}
+
+Graphics::~Graphics() = default;
+
+Status Graphics::SetSmoothingMode(int mode) {
+    if (!canvas_) return WrongState;
+    if (mode < SmoothingDefault || mode > SmoothingAntialias) return InvalidParameter;
+    state_.smoothing = mode;
+    return Ok;
+}
+
+Status Graphics::SetTransform(const Matrix* matrix) {
+    if (!canvas_) return WrongState;
+    if (!matrix || !Finite(*matrix)) return InvalidParameter;
+    state_.world = *matrix;
+    return Ok;
+}
+
+Status Graphics::GetTransform(Matrix* matrix) const {
+    if (!canvas_) return WrongState;
+    if (!matrix) return InvalidParameter;
+    *matrix = state_.world;
+    return Ok;
+}
+
+Status Graphics::ResetTransform() {
+    if (!canvas_) return WrongState;
+    state_.world.Reset();
+    return Ok;
+}
+
+Status Graphics::SetClip(const GraphicsPath* path) {
+    if (!canvas_) return WrongState;
+    if (!path || !Finite(*path)) return InvalidParameter;
+    return Guarded([&] {
+        auto clip = std::make_unique<GraphicsPath>(*path);
+        if (Status st = clip->Transform(&state_.world); st != Ok) return st;
+        if (!Finite(*clip)) return InvalidParameter;  // finite points mapped out of range
+        clip_ = std::move(clip);
+        state_.clip = clip_.get();
+        state_.clipId = g_nextClipId.fetch_add(1);
+        return Ok;
+    });
+}
+
+Status Graphics::ResetClip() {
+    if (!canvas_) return WrongState;
+    clip_.reset();
+    state_.clip = nullptr;
+    state_.clipId = 0;
+    return Ok;
+}
+
+Status Graphics::DrawPath(const Pen* pen, const GraphicsPath* path, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!pen || !path || !UsablePen(*pen) || !Finite(*path)) return InvalidParameter;
+        if (path->IsEmpty()) return Ok;
+        return canvas_->DrawPath(state_, *pen, *path, tag);
+    });
+}
+
+Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!brush || !path || !UsableBrush(*brush) || !Finite(*path)) return InvalidParameter;
+        if (path->IsEmpty()) return Ok;
+        return canvas_->FillPath(state_, *brush, *path, tag);
+    });
+}
+
+Status Graphics::DrawLine(const Pen* pen, const PointD& from, const PointD& to, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!pen || !UsablePen(*pen) || !Finite(from) || !Finite(to)) return InvalidParameter;
+        return canvas_->DrawLine(state_, *pen, from, to, tag);
+    });
+}
+
+Status Graphics::DrawLine(const Pen* pen, float x1, float y1, float x2, float y2, int tag) {
+    return DrawLine(pen, PointD{x1, y1}, PointD{x2, y2}, tag);
+}
+
+Status Graphics::FillRectangle(const Brush* brush, const RectD& rect, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!brush || !UsableBrush(*brush) || !Finite(rect) || rect.width < 0 || rect.height < 0) {
+            return InvalidParameter;
+        }
+        if (rect.width == 0 || rect.height == 0) return Ok;
+        return canvas_->FillRectangle(state_, *brush, rect, tag);
+    });
+}
+
+Status Graphics::FillRectangle(const Brush* brush, int x, int y, int width, int height, int tag) {
+    return FillRectangle(brush, RectD{double(x), double(y), double(width), double(height)}, tag);
+}
+
+Status Graphics::FillEllipse(const Brush* brush, float x, float y, float width, float height, int tag) {
+    if (!canvas_) return WrongState;
+    const RectD box{x, y, width, height};
+    return Guarded([&] {
+        if (!brush || !UsableBrush(*brush) || !Finite(box) || box.width < 0 || box.height < 0)
+            return InvalidParameter;
+        if (box.width == 0 || box.height == 0) return Ok;
+        return canvas_->FillEllipse(state_, *brush, box, tag);
+    });
+}
+
+Status Graphics::DrawImage(const Image* image, const PointD& at, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!image || !UsableImage(*image) || !Finite(at)) return InvalidParameter;
+        const RectD dest{at.x, at.y, double(image->GetWidth()), double(image->GetHeight())};
+        return canvas_->DrawImage(state_, *image, dest, tag);
+    });
+}
+
+Status Graphics::DrawImage(const Image* image, int x, int y, int width, int height, int tag) {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        if (!image || !UsableImage(*image) || width < 0 || height < 0) return InvalidParameter;
+        if (width == 0 || height == 0) return Ok;
+        return canvas_->DrawImage(state_, *image, RectD{double(x), double(y), double(width), double(height)},
+                                  tag);
+    });
+}
+
+}  // namespace Pictor
