@@ -2,6 +2,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,19 @@
 namespace bench {
 
 inline constexpr int kSurfaceSize = 1024;
+
+// The raw-Cairo side of a comparison: an image surface of the same size as the layer's canvas.
+struct RawSurface {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSurfaceSize, kSurfaceSize);
+    cairo_t* cr = cairo_create(surface);
+    RawSurface() = default;
+    RawSurface(const RawSurface&) = delete;
+    RawSurface& operator=(const RawSurface&) = delete;
+    ~RawSurface() {
+        cairo_destroy(cr);
+        cairo_surface_destroy(surface);
+    }
+};
 
 // Random-walk polylines that stay on the surface, the same for every run.
 inline std::vector<std::vector<Pictor::PointD>> RandomWalks(int count, int vertices, unsigned seed = 42) {

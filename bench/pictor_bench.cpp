@@ -33,15 +33,6 @@ const auto& Hexes() {
 std::string Label(int i) { return "Label " + std::to_string(i); }
 PointD LabelOrigin(int i) { return {double((i * 97) % 960), double((i * 61) % 1000)}; }
 
-struct RawSurface {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bench::kSurfaceSize, bench::kSurfaceSize);
-    cairo_t* cr = cairo_create(surface);
-    ~RawSurface() {
-        cairo_destroy(cr);
-        cairo_surface_destroy(surface);
-    }
-};
-
 void Strokes_layer(benchmark::State& state) {
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
@@ -57,7 +48,7 @@ void Strokes_layer(benchmark::State& state) {
 }
 
 void Strokes_raw(benchmark::State& state) {
-    RawSurface raw;
+    bench::RawSurface raw;
     const double dashes[] = {kDashes[0] * kStrokeWidth, kDashes[1] * kStrokeWidth};
     for (auto _ : state) {
         for (const auto& line : Walks()) {
@@ -90,7 +81,7 @@ void Hexagons_layer(benchmark::State& state) {
 }
 
 void Hexagons_raw(benchmark::State& state) {
-    RawSurface raw;
+    bench::RawSurface raw;
     for (auto _ : state) {
         for (const auto& hex : Hexes()) {
             cairo_new_path(raw.cr);
@@ -126,7 +117,7 @@ void Labels_layer(benchmark::State& state) {
 }
 
 void Labels_raw(benchmark::State& state) {
-    RawSurface raw;
+    bench::RawSurface raw;
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);

@@ -52,15 +52,6 @@ void SetSource(cairo_t* cr, uint32_t rgb, double alpha = 1.0) {
     cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
 }
 
-struct RawSurface {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bench::kSurfaceSize, bench::kSurfaceSize);
-    cairo_t* cr = cairo_create(surface);
-    ~RawSurface() {
-        cairo_destroy(cr);
-        cairo_surface_destroy(surface);
-    }
-};
-
 void Lines_layer(benchmark::State& state) {
     QuietProperties();
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
@@ -81,7 +72,7 @@ void Lines_layer(benchmark::State& state) {
 }
 
 void Lines_raw(benchmark::State& state) {
-    RawSurface raw;
+    bench::RawSurface raw;
     const double width = kLineMm * kScale;
     const double dashes[] = {3 * width, 1 * width};
     for (auto _ : state) {
@@ -132,7 +123,7 @@ void Parcels_layer(benchmark::State& state) {
 }
 
 void Parcels_raw(benchmark::State& state) {
-    RawSurface raw;
+    bench::RawSurface raw;
     // The 8 x 8 hatch cell, made once as a raw program would.
     cairo_surface_t* cell = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
     cairo_t* cc = cairo_create(cell);

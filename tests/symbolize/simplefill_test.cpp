@@ -11,22 +11,14 @@
 #include "host/symbols.h"
 #include "pictor/recording_canvas.h"
 #include "symbolize/symbolize.h"
+#include "tests/symbolize/symbolize_fixture.h"
 
 namespace {
 
 using Pictor::OpKind;
 using Pictor::PointD;
 
-// Answers every colour with the same value, red in the low byte as tables do.
-class FixedColourTable final : public IGIS_SymbolColorTable {
-public:
-    explicit FixedColourTable(uint32_t answer) : answer_(answer) {}
-    uint32_t MapColor(uint32_t) const noexcept override { return answer_; }
-    void Release() noexcept override {}
-
-private:
-    uint32_t answer_;
-};
+using symbolize_test::FixedColourTable;
 
 // A line symbol of a kind that can only be drawn from points.
 class CartographicLineStandIn final : public symbolhost::SymbolBase<IGIS_LineSymbol> {
@@ -36,18 +28,14 @@ public:
     IGIS_LineSymbol* GetLineSymbol() noexcept override { return this; }
 };
 
-class SimpleFillTest : public ::testing::Test {
+class SimpleFillTest : public symbolize_test::RecordingTest {
 protected:
     void SetUp() override {
-        properties_.Set(kPropertySimplifyAnchorPoints, "false");
-        symbolhost::SetGlobalProperties(&properties_);
-        info_.graphics = &graphics_;
-        info_.scale = 4.0;
+        RecordingTest::SetUp();
         fill_.SetColor(0x112233);
         fill_.SetBackgroundColor(0x445566);
         fill_.SetBackgroundTransparency(50);
     }
-    void TearDown() override { symbolhost::SetGlobalProperties(nullptr); }
 
     // Gives the fill a 0.25 mm simple-line outline (1 drawing unit at scale 4).
     void AddOutline() {
@@ -55,22 +43,8 @@ protected:
         outline->SetWidth(0.25);
         fill_.SetOutline(outline);
     }
-    void Draw(const std::vector<PointD>& points) {
-        const int32_t count = static_cast<int32_t>(points.size());
-        GIS_GetSymbolizeObject()->Symbolize(&fill_, &info_, points.data(), &count);
-    }
-    void DrawPath(const Pictor::GraphicsPath* path) {
-        const int32_t id = InterfaceIdSymbolizePath;
-        auto* paths = static_cast<IGIS_SymbolizePath*>(GIS_GetSymbolizeObject()->QueryInterface(&id));
-        ASSERT_NE(paths, nullptr);
-        paths->SymbolizePath(&fill_, &info_, path);
-    }
-    const std::vector<Pictor::RecordedOp>& Ops() const { return canvas_.Operations(); }
-    std::vector<OpKind> Kinds() const {
-        std::vector<OpKind> kinds;
-        for (const auto& op : Ops()) kinds.push_back(op.kind);
-        return kinds;
-    }
+    void Draw(const std::vector<PointD>& points) { RecordingTest::Draw(&fill_, points); }
+    void DrawPath(const Pictor::GraphicsPath* path) { RecordingTest::DrawPath(&fill_, path); }
     // The points the outline was stroked through.
     std::vector<PointD> OutlineRing() const {
         for (const auto& op : Ops()) {
@@ -80,10 +54,6 @@ protected:
     }
 
     const std::vector<PointD> square_{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    symbolhost::PropertyStore properties_;
-    Pictor::RecordingCanvas canvas_{100, 100};
-    Pictor::Graphics graphics_{&canvas_};
-    SymbolizeInfo info_;
     symbolhost::SimpleFillSymbol fill_;
 };
 

@@ -10,47 +10,25 @@
 #include "host/symbols.h"
 #include "pictor/recording_canvas.h"
 #include "symbolize/symbolize.h"
+#include "tests/symbolize/symbolize_fixture.h"
 
 namespace {
 
 using Pictor::OpKind;
 using Pictor::PointD;
 
-// Answers every colour with the same value, red in the low byte as tables do, and keeps what it
-// was asked.
-class FixedColourTable final : public IGIS_SymbolColorTable {
-public:
-    explicit FixedColourTable(uint32_t answer) : answer_(answer) {}
-    uint32_t MapColor(uint32_t colour) const noexcept override {
-        asked_.push_back(colour);
-        return answer_;
-    }
-    void Release() noexcept override {}
-    const std::vector<uint32_t>& Asked() const { return asked_; }
+using symbolize_test::FixedColourTable;
 
-private:
-    uint32_t answer_;
-    mutable std::vector<uint32_t> asked_;
-};
-
-class SimpleLineTest : public ::testing::Test {
+class SimpleLineTest : public symbolize_test::RecordingTest {
 protected:
     void SetUp() override {
-        properties_.Set(kPropertySimplifyAnchorPoints, "false");
-        symbolhost::SetGlobalProperties(&properties_);
-        info_.graphics = &graphics_;
-        info_.scale = 4.0;
+        RecordingTest::SetUp();
         line_.SetColor(0x123456);
         line_.SetWidth(0.5);
     }
-    void TearDown() override { symbolhost::SetGlobalProperties(nullptr); }
 
+    using RecordingTest::Draw;
     void Draw(const std::vector<PointD>& points) { Draw(&line_, points); }
-    void Draw(IGIS_Symbol* symbol, const std::vector<PointD>& points) {
-        const int32_t count = static_cast<int32_t>(points.size());
-        GIS_GetSymbolizeObject()->Symbolize(symbol, &info_, points.data(), &count);
-    }
-    const std::vector<Pictor::RecordedOp>& Ops() const { return canvas_.Operations(); }
     // The pen of the only stroke drawn.
     const Pictor::Pen& OnlyPen() const {
         EXPECT_EQ(Ops().size(), 1u);
@@ -58,10 +36,6 @@ protected:
     }
 
     const std::vector<PointD> polyline_{{0, 0}, {40, 0}, {40, 40}};
-    symbolhost::PropertyStore properties_;
-    Pictor::RecordingCanvas canvas_{100, 100};
-    Pictor::Graphics graphics_{&canvas_};
-    SymbolizeInfo info_;
     symbolhost::SimpleLineSymbol line_;
 };
 
