@@ -69,15 +69,16 @@ inline std::vector<std::vector<Pictor::PointD>> Hexagons(int count, unsigned see
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
+        // With repetitions the median stands for the case; a single run stands for itself.
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Iteration || median) times_[run.run_name.str()] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
     void PrintRatios() const {
-        std::printf("\nratio layer/raw (same drawing, same surface size, this run):\n");
+        std::printf("\nratio layer/raw of CPU time (same drawing, same surface size, this run):\n");
         for (const auto& [name, t] : times_) {
             const auto slash = name.rfind("/layer");
             if (slash == std::string::npos) continue;
