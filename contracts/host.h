@@ -18,7 +18,7 @@ namespace Pictor {
 class Image;
 }
 
-// A vector marker resource and its elements; declared with the library marker's drawers.
+// A vector marker resource and its elements: contracts/symbol/resource.h.
 class VectorSymbolResource;
 
 // What the factory is asked for. Only `code` is read.

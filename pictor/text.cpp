@@ -59,6 +59,9 @@ constexpr int kMaxGlyphsPerLine = 4 * static_cast<int>(kMaxTextBytes);
 constexpr size_t kMaxCachedFamilies = 4096;
 // Font descriptions (family, weight, slant) kept per thread, bounded for the same reason.
 constexpr size_t kMaxCachedDescriptions = 256;
+// Single characters whose layout is kept per thread: map markers draw the same few characters
+// thousands of times. Each entry is a line box and a glyph or two; beyond this the cache starts over.
+constexpr size_t kMaxCachedCharacters = 4096;
 // Glyph outline points kept per thread (about 17 MB); beyond this the cache starts over before the
 // next text. Thousands of Latin glyphs or about a thousand complex CJK ones fit.
 constexpr size_t kMaxCachedGlyphPoints = 1 << 20;
@@ -70,6 +73,7 @@ constexpr int kMaxFamilyEntries = 4096;
 // Releases every C handle this file owns.
 struct Release {
     void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+    void operator()(FcCharSet* p) const { FcCharSetDestroy(p); }
     void operator()(cairo_t* p) const { cairo_destroy(p); }
     void operator()(cairo_surface_t* p) const { cairo_surface_destroy(p); }
     void operator()(cairo_path_t* p) const { cairo_path_destroy(p); }
@@ -173,6 +177,39 @@ bool QueryFamily(const std::string& family) {
         if (at >= 0 && at <= requested) return true;
     }
     return false;
+}
+
+// The character coverage of the font a family resolves to (at regular weight), or null.
+Owned<FcCharSet> QueryCharSet(const std::string& family) {
+    FcConfig* config = ProjectFontConfig();
+    if (config == nullptr) return nullptr;
+    Owned<FcPattern> pattern(FcPatternCreate());
+    if (!pattern || !FcPatternAddString(pattern.get(), FC_FAMILY, AsFc(family.c_str()))) return nullptr;
+    if (!FcConfigSubstitute(config, pattern.get(), FcMatchPattern)) return nullptr;
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    Owned<FcPattern> match(FcFontMatch(config, pattern.get(), &result));
+    FcCharSet* coverage = nullptr;
+    if (!match || FcPatternGetCharSet(match.get(), FC_CHARSET, 0, &coverage) != FcResultMatch) return nullptr;
+    return Owned<FcCharSet>(FcCharSetCopy(coverage));
+}
+
+bool CachedHasGlyph(const std::string& family, char32_t code) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, Owned<FcCharSet>> coverages;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (auto it = coverages.find(family); it != coverages.end()) {
+            return it->second && FcCharSetHasChar(it->second.get(), code);
+        }
+    }
+    // Asked outside the lock, like the availability: both threads get the same answer.
+    Owned<FcCharSet> coverage = QueryCharSet(family);
+    const bool has = coverage && FcCharSetHasChar(coverage.get(), code);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (coverages.size() >= kMaxCachedFamilies) coverages.clear();
+    coverages.emplace(family, std::move(coverage));
+    return has;
 }
 
 bool CachedFamilyAvailability(const std::string& family) {
@@ -390,6 +427,8 @@ public:
     // Lays the text out and takes the outline of every line. wrapWidth is in drawing units (0 or
     // less: no wrapping); room is how many more points the destination path can take.
     Status LayOut(std::string_view text, const Font& font, double wrapWidth, int alignment, size_t room);
+    // The same for one character, unwrapped: its layout is kept and reused for every size.
+    Status LayOutCharacter(std::string_view character, const Font& font, size_t room);
     const std::vector<LaidLine>& Lines() const { return lines_; }
     double Scale() const { return scale_; }  // drawing units per reference unit
     // Appends the outlines of the laid-out lines, the layout's top-left at (left, top).
@@ -423,6 +462,16 @@ private:
     std::unordered_map<GlyphKey, GraphicsPath, GlyphKeyHash> glyphOutlines_;
     std::unordered_map<PangoFont*, Owned<PangoFont>> glyphFonts_;
     size_t cachedGlyphPoints_ = 0;
+
+    // Layouts of single characters in reference units, by family, style and character. Their
+    // glyphs point into glyphOutlines_, so both are emptied together.
+    struct LaidCharacter {
+        LaidLine line;
+        std::vector<PlacedGlyph> glyphs;
+        size_t points = 0;
+    };
+    std::unordered_map<std::string, LaidCharacter> characters_;
+    std::string characterKey_;
 
     // The text being outlined.
     std::vector<LaidLine> lines_;
@@ -497,6 +546,7 @@ Status TextEngine::LayOut(std::string_view text, const Font& font, double wrapWi
     if (cachedGlyphPoints_ > kMaxCachedGlyphPoints) {
         glyphOutlines_.clear();
         glyphFonts_.clear();
+        characters_.clear();
         cachedGlyphPoints_ = 0;
     }
     room_ = room;
@@ -517,6 +567,37 @@ Status TextEngine::LayOut(std::string_view text, const Font& font, double wrapWi
         return status;
     }
     if (!wrap) AlignUnwrapped(alignment);
+    return Ok;
+}
+
+Status TextEngine::LayOutCharacter(std::string_view character, const Font& font, size_t room) {
+    // Lines with underline or strike-out bars come from Pango's renderer and are not kept.
+    if (font.IsUnderLine() || font.IsStrikeOut())
+        return LayOut(character, font, 0.0, StringAlignmentNear, room);
+    std::string& key = characterKey_;
+    key.clear();
+    key.push_back(font.IsBold() ? 'b' : '-');
+    key.push_back(font.IsItalic() ? 'i' : '-');
+    key.append(character.data(), character.size());
+    key.push_back('\0');
+    key.append(font.GetFamily());
+    if (auto it = characters_.find(key);
+        it != characters_.end() && cachedGlyphPoints_ <= kMaxCachedGlyphPoints) {
+        Discard();
+        if (it->second.points > room) return ValueOverflow;
+        room_ = room;
+        decorated_ = false;
+        scale_ = font.GetSize() / ReferenceEmFor(character.size());
+        lines_.push_back(it->second.line);
+        glyphs_ = it->second.glyphs;
+        points_ = it->second.points;
+        return Ok;
+    }
+    if (Status status = LayOut(character, font, 0.0, StringAlignmentNear, room); status != Ok) return status;
+    // Only a line of placed glyphs can be kept; one the renderer drew is laid out anew each time.
+    if (lines_.size() != 1 || lines_.front().rendered != nullptr) return Ok;
+    if (characters_.size() >= kMaxCachedCharacters) characters_.clear();
+    characters_.emplace(key, LaidCharacter{lines_.front(), glyphs_, points_});
     return Ok;
 }
 
@@ -767,13 +848,14 @@ size_t Room(const GraphicsPath& path) {
 // Lays out text without wrapping and adds it with the first line box's top-left at `origin` (or,
 // without `originAtTop`, with the first baseline through it). Reports the last line's width.
 Status AddTextAt(GraphicsPath& path, std::string_view text, const Font& font, const PointD& origin,
-                 bool originAtTop, double* lastLineWidth) {
+                 bool originAtTop, double* lastLineWidth, bool oneCharacter = false) {
     *lastLineWidth = 0.0;
     const ValidText valid(text);
     if (valid.View().empty()) return Ok;
     TextEngine* engine = TextEngine::ForThisThread();
     if (engine == nullptr) return GenericError;
-    Status status = engine->LayOut(valid.View(), font, 0.0, StringAlignmentNear, Room(path));
+    Status status = oneCharacter ? engine->LayOutCharacter(valid.View(), font, Room(path))
+                                 : engine->LayOut(valid.View(), font, 0.0, StringAlignmentNear, Room(path));
     if (status != Ok) return status;
     const double scale = engine->Scale();
     const LaidLine& first = engine->Lines().front();
@@ -832,6 +914,15 @@ bool Font::IsFamilyAvailable(const std::string& family) {
     }
 }
 
+bool Font::HasGlyph(char32_t code) const {
+    if (status_ != Ok) return false;
+    try {
+        return CachedHasGlyph(family_, code);
+    } catch (...) {
+        return false;  // out of memory: the caller draws the character as it is
+    }
+}
+
 // ---- Text outlines ----
 
 Status GraphicsPath::AddStringFont(std::string_view text, const Font* font, const RectD& layout,
@@ -875,7 +966,7 @@ Status GraphicsPath::AddCharacterFont(char32_t code, const Font* font, const Poi
     if (!Finite(origin)) return InvalidParameter;
     try {
         double advance = 0.0;
-        return AddTextAt(*this, text, *font, origin, true, &advance);
+        return AddTextAt(*this, text, *font, origin, true, &advance, true);
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     } catch (...) {

@@ -35,6 +35,10 @@ public:
 
     // Whether a family is installed or mapped (answers are cached per family).
     static bool IsFamilyAvailable(const std::string& family);
+    // Whether the font's own family (not a fallback) has a glyph for the code point; false for a
+    // font that is not available. Symbol fonts answer for their private-use codes U+F020..U+F0FF
+    // and for the same codes less 0xF000. Answers come from a per-family cache.
+    bool HasGlyph(char32_t code) const;
 
 private:
     void SetStyleBit(int bit, bool on) { style_ = on ? (style_ | bit) : (style_ & ~bit); }

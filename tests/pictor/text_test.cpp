@@ -213,6 +213,24 @@ TEST_F(TextLayoutTest, EveryFigureIsClosedAndCurvesStayCurves) {
     EXPECT_GT(beziers, 0);
 }
 
+TEST_F(TextLayoutTest, RepeatedCharactersLayOutAsTheFirstTimeAtAnySize) {
+    // A character laid out before is taken from this thread's cache: the same outline, at any size.
+    for (const double size : {kSize, 0.5 * kSize, kSize}) {
+        const Font font(kLatin, size);
+        for (const PointD origin : {PointD{0, 0}, PointD{7.25, -3}}) {
+            GraphicsPath path;
+            ASSERT_EQ(path.AddCharacterFont(U'Q', &font, origin), Ok);
+            EXPECT_EQ(path, TextAt("Q", font, origin, true)) << size;
+        }
+    }
+}
+
+TEST_F(TextLayoutTest, HasGlyphAnswersForTheFamilyItselfOnly) {
+    EXPECT_TRUE(font_.HasGlyph(U'A'));
+    EXPECT_FALSE(font_.HasGlyph(0xF041));  // a symbol font's private-use code
+    EXPECT_FALSE(Font("No Such Family Anywhere", kSize).HasGlyph(U'A'));
+}
+
 class TextOriginTest : public TextLayoutTest {};
 
 TEST_F(TextOriginTest, TopAndBaselineOriginsDifferByTheAscent) {

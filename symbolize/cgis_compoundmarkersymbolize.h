@@ -1,0 +1,38 @@
+// Draws the compound marker (type 4): a stack of member markers laid out in a design space of its
+// own. Nothing is drawn here: each visible member is copied, resized, mirrored and turned with the
+// stack, and handed back to the service at the place it lands.
+#pragma once
+
+#include <cstdint>
+
+#include "contracts/pictor/types.h"
+#include "symbolize/symbolize.h"
+
+class CGIS_SymbolMatrix;
+class IGIS_CompoundMarkerSymbol;
+
+class CGIS_CompoundMarkerSymbolize {
+public:
+    // Compound markers nested deeper than this inside one another (on one thread) are not drawn:
+    // real stacks nest two or three deep, so only a stack that contains itself gets here. Reaching
+    // it ends the drawing of the outermost stack.
+    static constexpr int kMaxNestingDepth = 32;
+    // Members looked at for one outermost stack, nested members included. A map symbol has a
+    // handful; a wide stack nested in itself would otherwise multiply its members at every
+    // level. The drawing ends when they are spent.
+    static constexpr int kMaxMembersPerStack = 65536;
+
+    CGIS_CompoundMarkerSymbolize() = default;
+    virtual ~CGIS_CompoundMarkerSymbolize() = default;
+
+    // Draws the stack at points[0]; *count must be 1.
+    void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                   const int32_t* count) noexcept;
+    // The transform from design space to drawing units for a stack placed at `point`.
+    void GetCompoundTransform(const IGIS_CompoundMarkerSymbol* marker, const SymbolizeInfo* info,
+                              CGIS_SymbolMatrix* matrix, const Pictor::PointD& point) const;
+
+private:
+    void DrawMembers(IGIS_CompoundMarkerSymbol* marker, const SymbolizeInfo* info,
+                     const Pictor::PointD& point) const;
+};

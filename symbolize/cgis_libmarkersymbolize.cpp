@@ -1,0 +1,198 @@
+#include "symbolize/cgis_libmarkersymbolize.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "contracts/host.h"
+#include "contracts/pictor/graphics.h"
+#include "contracts/symbol/marker.h"
+#include "contracts/symbol/resource.h"
+#include "symbolize/cgis_symbolmatrix.h"
+#include "symbolize/marker_support.h"
+#include "symbolize/symbolize_colour.h"
+#include "symbolize/symbolize_log.h"
+
+namespace {
+
+constexpr const char* kSymbolize = "CGIS_LibMarkerSymbolize::Symbolize";
+
+// Sizes, extents and the unset marker size (-1) compare with this margin.
+constexpr double kTolerance = 0.0001;
+constexpr double kUnsetSize = -1.0;
+
+using symbolize::ValueOr;
+
+// Both directions of the drawing are (nearly) empty: there is nothing to scale or to show.
+bool IsDegenerate(const VectorSymbolResource& resource) {
+    return std::abs(resource.extentY1 - resource.extentY2) < kTolerance &&
+           std::abs(resource.extentX1 - resource.extentX2) < kTolerance;
+}
+
+// Factor that stretches a natural size to the marker's size; 1 keeps the natural size, which is
+// also what an unset size or an empty natural size gives.
+double SizeFactor(const double* markerSize, double natural) {
+    const double size = ValueOr(markerSize, kUnsetSize);
+    if (std::abs(kUnsetSize - size) >= kTolerance && std::abs(natural) >= kTolerance) return size / natural;
+    return 1.0;
+}
+
+}  // namespace
+
+void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
+                                        const Pictor::PointD* points, const int32_t* count) noexcept {
+    if (symbol == nullptr || info == nullptr || points == nullptr || count == nullptr || *count != 1) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Input Error");
+        return;
+    }
+    const IGIS_LibMarkerSymbol* libMarker = symbol->GetLibMarkerSymbol();
+    if (libMarker == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "LibMarkerSymbol Pointer Is NuLL");
+        return;
+    }
+    const VectorSymbolResource* resource = FindResource(symbol, libMarker);
+    if (resource == nullptr ||
+        (resource->GetKind() != VectorResourceMarker && resource->GetKind() != VectorResourceLine)) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize,
+                      "p_symbolres == NULL or Type is not SYMBOL2_RESOURCE_MARKER/LINE");
+        return;
+    }
+    if (IsDegenerate(*resource) || info->graphics == nullptr) return;
+
+    try {
+        Pictor::Matrix matrix;
+        if (!BuildMarkerTransform(&matrix, libMarker, info, points, resource)) return;
+        if (!info->overrideColor && ValueOr(libMarker->GetFillBackground(), false)) {
+            FillBackGround(libMarker, info, points, resource);
+        }
+
+        const SymbolHalo* halo = libMarker->GetHalo();
+        const bool* haloEnabled = halo ? &halo->enabled : nullptr;
+        const size_t drawn = std::min(resource->elements.size(), symbolize::kMaxResourceElements);
+        if (drawn < resource->elements.size()) {
+            SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Too many SymbolElements: %zu, drawn the first %zu",
+                          resource->elements.size(), drawn);
+        }
+        for (size_t i = 0; i < drawn; ++i) {
+            const SymbolElement* element = resource->elements[i].get();
+            const int32_t type = element ? element->GetType() : -1;
+            switch (type) {
+                case SymbolElementLine:
+                    ProcessLines(libMarker, info, points, resource, element, &matrix, haloEnabled);
+                    break;
+                case SymbolElementRect:
+                    ProcessRect(libMarker, info, points, resource, element, &matrix, haloEnabled);
+                    break;
+                case SymbolElementEllipse:
+                    ProcessEllipse(libMarker, info, points, resource, element, &matrix, haloEnabled);
+                    break;
+                case SymbolElementPath:
+                    ProcessPath(libMarker, info, points, resource, element, &matrix, haloEnabled);
+                    break;
+                default:  // the type comes from the resource; a null element has none
+                    SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Unknow SymbolElement");
+                    break;
+            }
+        }
+        // The symbol's label is drawn here once labels join; until then it shows nothing.
+    } catch (const std::bad_alloc&) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Out Of Memory");
+    }
+}
+
+VectorSymbolResource* CGIS_LibMarkerSymbolize::FindResource(IGIS_Symbol* symbol,
+                                                            const IGIS_LibMarkerSymbol* libMarker) const {
+    const Symbol2FactoryId resolverId{Symbol2FactoryResolver};
+    IGIS_Symbol2Factory* factory = GIS_GetSymbol2FactoryObject();
+    IGIS_SymbolResourceResolver* resolver = factory ? factory->QueryResolver(&resolverId) : nullptr;
+    if (VectorSymbolResource* embedded = resolver ? resolver->GetEmbeddedResource(symbol) : nullptr) {
+        return embedded;
+    }
+    const uint32_t* code = libMarker->GetResourceCode();
+    IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject();
+    return code && store ? store->GetResource(code) : nullptr;
+}
+
+bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
+                                                   const IGIS_LibMarkerSymbol* libMarker,
+                                                   const SymbolizeInfo* info, const Pictor::PointD* points,
+                                                   const VectorSymbolResource* resource) const {
+    if (matrix == nullptr || libMarker == nullptr || info == nullptr || points == nullptr ||
+        resource == nullptr) {
+        return false;
+    }
+    const Pictor::PointD p = points[0];
+    const double s = info->scale;
+
+    // Natural size of the drawing in resource units.
+    double width = std::abs(resource->extentX1 - resource->extentX2);
+    double height = std::abs(resource->extentY1 - resource->extentY2);
+    if (ValueOr<int32_t>(libMarker->GetBoundsMode(), LibMarkerBoundsExtent) != LibMarkerBoundsExtent) {
+        // A store that cannot answer leaves the resource's own extent in the box.
+        double box[4] = {resource->extentX1, resource->extentX2, resource->extentY1, resource->extentY2};
+        const uint32_t code = ValueOr<uint32_t>(libMarker->GetResourceCode(), 0);
+        double place[3] = {0.0, 0.0, 0.0};
+        double hintWidth = -1.0;
+        double hintHeight = -1.0;
+        bool flags[4] = {false, false, false, false};
+        if (IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject()) {
+            store->GetResourceBounds(box, &code, &place[0], &place[1], &place[2], &hintWidth, &hintHeight,
+                                     &flags[0], &flags[1], &flags[2], &flags[3]);
+        }
+        width = std::abs(box[1] - box[0]);
+        height = std::abs(box[2] - box[3]);
+    }
+
+    double ax = resource->anchorX;
+    double ay = resource->anchorY;
+    if (ValueOr(libMarker->GetAnchorAtCenter(), false)) {
+        // Half the natural size from the resource origin, not the centre of the extent.
+        ax = width * 0.5;
+        ay = height * 0.5;
+    }
+    const double sx = SizeFactor(libMarker->GetMarkerWidth(), width) * info->sizeRatio * s;
+    const double sy = SizeFactor(libMarker->GetMarkerHeight(), height) * info->sizeRatio * s;
+
+    CGIS_SymbolMatrix m;
+    m.ScaleAt(sx, sy, ax, ay, true);
+    if (ValueOr(libMarker->GetFlipVertical(), false)) m.FlipYAt(ay);
+    if (ValueOr(libMarker->GetFlipHorizontal(), false)) m.FlipX(ax);
+    m.RotateAt(ValueOr(libMarker->GetAngle(), 0.0) + info->rotation, ax, ay, true);
+    // Either way the anchor lands on (p.x + s * offsetX, p.y - s * offsetY).
+    const double offsetX = s * ValueOr(libMarker->GetOffsetX(), 0.0);
+    const double offsetY = s * ValueOr(libMarker->GetOffsetY(), 0.0);
+    if (info->yUp) {
+        m.FlipY();
+        m.Translate(p.x - ax + offsetX, p.y + ay - offsetY, true);
+    } else {
+        m.Translate(p.x - ax + offsetX, p.y - ay - offsetY, true);
+    }
+    return m.ToPictor(matrix);
+}
+
+Pictor::RectD CGIS_LibMarkerSymbolize::ComputeBackgroundRect(const IGIS_LibMarkerSymbol* libMarker,
+                                                             const SymbolizeInfo* info,
+                                                             const Pictor::PointD* points) const {
+    double extent[4] = {0.0, 0.0, 0.0, 0.0};  // x1, x2, y1, y2
+    libMarker->GetExtent(extent);
+    const double k = info->sizeRatio * info->scale;
+    return Pictor::RectD(points[0].x + extent[0] * k, points[0].y + extent[3] * k,
+                         (extent[1] - extent[0]) * k, (extent[2] - extent[3]) * k);
+}
+
+void CGIS_LibMarkerSymbolize::FillBackGround(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                                             const Pictor::PointD* points,
+                                             const VectorSymbolResource* resource) const {
+    if (resource == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LibMarkerSymbolize::FillBackGround", "pSymbolResource == NULL");
+        return;
+    }
+    const uint32_t colour =
+        symbolize::MapSymbolColour(info->colorTable, ValueOr<uint32_t>(libMarker->GetBackgroundColor(), 0));
+    const uint32_t alpha =
+        symbolize::TruncatedAlpha(ValueOr<int32_t>(libMarker->GetBackgroundTransparency(), 0));
+    Pictor::GraphicsPath path;
+    path.AddRectangle(ComputeBackgroundRect(libMarker, info, points));
+    const Pictor::SolidBrush brush(Pictor::Color(symbolize::WithAlpha(alpha, colour)));
+    info->graphics->FillPath(&brush, &path, 0);
+}

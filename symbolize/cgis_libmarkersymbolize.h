@@ -1,0 +1,109 @@
+// Draws the library marker (type 2): a vector resource from the host's store (or embedded in the
+// symbol) placed at the anchor point by size, mirroring, rotation and offsets, over an optional
+// background rectangle, its elements drawn in their stored order.
+//
+// Labels, text boxes, arrow lines and leaders are drawn by later parts of this class; until then
+// those elements draw nothing and log nothing.
+#pragma once
+
+#include <cstdint>
+
+#include "contracts/pictor/types.h"
+#include "symbolize/symbolize.h"
+
+class IGIS_LibMarkerSymbol;
+class SymbolElement;
+class VectorSymbolResource;
+struct SymbolHalo;
+
+namespace Pictor {
+class GraphicsPath;
+class Matrix;
+class Pen;
+}  // namespace Pictor
+
+class CGIS_LibMarkerSymbolize {
+public:
+    CGIS_LibMarkerSymbolize() = default;
+    virtual ~CGIS_LibMarkerSymbolize() = default;
+
+    // Draws the marker at points[0]; *count must be 1.
+    void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                   const int32_t* count) noexcept;
+
+    // The transform from resource units to drawing units for points[0]; false (matrix unchanged)
+    // when it cannot be built from finite numbers.
+    bool BuildMarkerTransform(Pictor::Matrix* matrix, const IGIS_LibMarkerSymbol* libMarker,
+                              const SymbolizeInfo* info, const Pictor::PointD* points,
+                              const VectorSymbolResource* resource) const;
+    void FillBackGround(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                        const Pictor::PointD* points, const VectorSymbolResource* resource) const;
+    // The background rectangle in drawing units: the symbol's extent about points[0], axis-aligned.
+    Pictor::RectD ComputeBackgroundRect(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                                        const Pictor::PointD* points) const;
+
+    // Element drawers: build the element's figure in resource units, map it through `matrix`,
+    // fill and stroke it. `haloEnabled` points to the enabled flag of the symbol's halo (or is null).
+    void ProcessLines(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                      const Pictor::PointD* points, const VectorSymbolResource* resource,
+                      const SymbolElement* element, const Pictor::Matrix* matrix,
+                      const bool* haloEnabled) const;
+    void ProcessRect(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                     const Pictor::PointD* points, const VectorSymbolResource* resource,
+                     const SymbolElement* element, const Pictor::Matrix* matrix,
+                     const bool* haloEnabled) const;
+    void ProcessEllipse(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                        const Pictor::PointD* points, const VectorSymbolResource* resource,
+                        const SymbolElement* element, const Pictor::Matrix* matrix,
+                        const bool* haloEnabled) const;
+    void ProcessPath(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                     const Pictor::PointD* points, const VectorSymbolResource* resource,
+                     const SymbolElement* element, const Pictor::Matrix* matrix,
+                     const bool* haloEnabled) const;
+
+    // Stroke width in drawing units: the element's own width, or its share of the symbol's line
+    // width measured against the resource's reference element.
+    double StrokeWidth(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                       const VectorSymbolResource* resource, const SymbolElement* element) const;
+    void SetUpPen(Pictor::Pen* pen, const IGIS_LibMarkerSymbol* libMarker,
+                  const SymbolElement* element) const;
+    // Strokes the halo band under an element's stroke.
+    void DrawElementHalo(const SymbolHalo* halo, const SymbolizeInfo* info, const Pictor::GraphicsPath* path,
+                         const SymbolElement* element, double strokeWidth) const;
+
+    // Colour rules of the elements (packed 0x00RRGGBB unless a rule says otherwise).
+    uint32_t LineColor(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                       const VectorSymbolResource* resource, const SymbolElement* element) const;
+    uint32_t LineAlpha(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                       const SymbolElement* element) const;
+    uint32_t FillColor(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                       const VectorSymbolResource* resource, const SymbolElement* element) const;
+    uint32_t UseFillColor(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                          const VectorSymbolResource* resource, const SymbolElement* element) const;
+
+private:
+    // Where an element's figure is drawn from, once its usage gates are passed.
+    struct ElementDraw {
+        int tag = 0;            // drawing tag of the fill and the stroke
+        int symbolFillTag = 0;  // drawing tag of a usage-6 fill
+        bool textBox = false;   // the figure only frames a text: no fill, no stroke
+    };
+
+    // The resource the symbol draws: embedded in it, else the store's under its code.
+    VectorSymbolResource* FindResource(IGIS_Symbol* symbol, const IGIS_LibMarkerSymbol* libMarker) const;
+    // Fills and strokes a built figure as the element's usage and flags say.
+    void DrawElementFigure(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                           const VectorSymbolResource* resource, const SymbolElement* element,
+                           Pictor::GraphicsPath* path, const Pictor::Matrix* matrix, const bool* haloEnabled,
+                           const ElementDraw& draw) const;
+    // The secondary gate of rectangles, ellipses and paths: false when the element is not drawn;
+    // sets the drawing tag of one that is.
+    bool PassSecondaryGate(const IGIS_LibMarkerSymbol* libMarker, const SymbolElement* element,
+                           int* tag) const;
+
+    // Colour of a resource's stored colour `c` by the resource's colour table. `currentTable`
+    // maps named tables through the host's current table instead of the named file.
+    uint32_t ResourceColour(const VectorSymbolResource* resource, uint32_t c, bool currentTable) const;
+    // `c` mapped through the colour-table file `name` in the configuration directory.
+    uint32_t TableColour(const char* name, uint32_t c) const;
+};
