@@ -1,0 +1,355 @@
+#include "host/document/json_reader.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace symbolhost::document {
+namespace {
+
+// Longest piece of a string value quoted back in a message.
+constexpr size_t kMaxQuoted = 40;
+
+bool IsPlainKey(std::string_view key) {
+    if (key.empty() || std::isdigit(static_cast<unsigned char>(key.front()))) return false;
+    for (char c : key) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    }
+    return true;
+}
+
+std::string RangeText(double min, double max, std::string_view unit) {
+    std::string text = "from " + FormatNumber(min) + " to " + FormatNumber(max);
+    if (!unit.empty()) text += " " + std::string(unit);
+    return text;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Where the parser stands, kept up to date from its events so that a syntax error can say which
+// value it was reading.
+class PathTracker {
+public:
+    void OnEvent(Json::parse_event_t event, const Json& parsed) {
+        using Event = Json::parse_event_t;
+        switch (event) {
+            case Event::object_start:
+                StartValue();
+                frames_.push_back(Frame{false, {}, -1});
+                break;
+            case Event::array_start:
+                StartValue();
+                frames_.push_back(Frame{true, {}, -1});
+                break;
+            case Event::key:
+                if (!frames_.empty() && parsed.is_string()) frames_.back().key = parsed.get<std::string>();
+                break;
+            case Event::value:
+                StartValue();
+                break;
+            case Event::object_end:
+            case Event::array_end:
+                if (!frames_.empty()) frames_.pop_back();
+                break;
+        }
+    }
+
+    std::string Path() const {
+        std::string path = "$";
+        for (const Frame& f : frames_) {
+            if (f.array && f.index >= 0) path += "[" + std::to_string(f.index) + "]";
+            if (!f.array && !f.key.empty()) path = ChildPath(path, f.key);
+        }
+        return path;
+    }
+
+private:
+    struct Frame {
+        bool array;
+        std::string key;
+        long index;
+    };
+    void StartValue() {
+        if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    }
+    std::vector<Frame> frames_;
+};
+
+struct TooDeep {};
+
+// "syntax error while parsing object - unexpected '}'; expected string literal" out of the
+// library's "[json.exception.parse_error.101] parse error at line 3, column 5: ...".
+std::string SyntaxMessage(const std::string& what) {
+    const size_t column = what.find("column ");
+    const size_t colon = column == std::string::npos ? std::string::npos : what.find(": ", column);
+    if (colon != std::string::npos) return what.substr(colon + 2);
+    const size_t bracket = what.find("] ");
+    return bracket == std::string::npos ? what : what.substr(bracket + 2);
+}
+
+void LineAndColumn(std::string_view text, size_t byte, int* line, int* column) {
+    *line = 1;
+    *column = 1;
+    const size_t end = std::min(byte > 0 ? byte - 1 : 0, text.size());
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++*line;
+            *column = 1;
+        } else {
+            ++*column;
+        }
+    }
+}
+
+}  // namespace
+
+std::string Diagnostic::ToString() const {
+    std::string text = file;
+    if (line > 0) text += ":" + std::to_string(line) + ":" + std::to_string(column);
+    text += ": ";
+    if (!path.empty()) text += path + ": ";
+    return text + message;
+}
+
+void Diagnostics::Add(Diagnostic diagnostic) {
+    if (list_.size() < kMaxReported) {
+        list_.push_back(std::move(diagnostic));
+    } else {
+        ++dropped_;
+    }
+}
+
+std::vector<std::string> Diagnostics::Lines() const {
+    std::vector<std::string> lines;
+    for (const Diagnostic& d : list_) lines.push_back(d.ToString());
+    if (dropped_ > 0) lines.push_back("... and " + std::to_string(dropped_) + " more faults");
+    return lines;
+}
+
+std::optional<Node> Node::Find(std::string_view key) const {
+    if (!value_->is_object()) return std::nullopt;
+    const auto it = value_->find(key);
+    if (it == value_->end()) return std::nullopt;
+    return Node(*it, ChildPath(path_, key));
+}
+
+Node Node::At(size_t i) const { return Node((*value_)[i], path_ + "[" + std::to_string(i) + "]"); }
+
+std::string ChildPath(const std::string& parent, std::string_view key) {
+    if (IsPlainKey(key)) return parent + "." + std::string(key);
+    return parent + "[" + Json(std::string(key)).dump(-1, ' ', false, Json::error_handler_t::replace) + "]";
+}
+
+std::string Describe(const Json& value) {
+    switch (value.type()) {
+        case Json::value_t::null:
+            return "null";
+        case Json::value_t::boolean:
+            return value.get<bool>() ? "true" : "false";
+        case Json::value_t::string: {
+            const auto& s = value.get_ref<const std::string&>();
+            Json shown = s.size() > kMaxQuoted ? s.substr(0, kMaxQuoted) + "..." : s;
+            return shown.dump(-1, ' ', false, Json::error_handler_t::replace);
+        }
+        case Json::value_t::number_integer:
+        case Json::value_t::number_unsigned:
+        case Json::value_t::number_float:
+            return value.dump();
+        case Json::value_t::object:
+            return value.empty() ? "an empty object" : "an object";
+        case Json::value_t::array:
+            if (value.empty()) return "an empty array";
+            return value.size() == 1 ? "an array of 1 value"
+                                     : "an array of " + std::to_string(value.size()) + " values";
+        case Json::value_t::binary:
+        case Json::value_t::discarded:
+            break;
+    }
+    return "an unreadable value";
+}
+
+std::string FormatNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+void Reader::Fail(const Node& at, std::string message) {
+    diagnostics_->Add(Diagnostic{file_, 0, 0, at.Path(), std::move(message)});
+}
+
+void Reader::FailFile(std::string message) {
+    diagnostics_->Add(Diagnostic{file_, 0, 0, {}, std::move(message)});
+}
+
+void Reader::Expected(const Node& at, std::string_view what) {
+    Fail(at, "expected " + std::string(what) + ", found " + Describe(at.Value()));
+}
+
+bool Reader::Object(const Node& node, std::string_view what, const std::vector<std::string_view>& allowed) {
+    if (!node.Value().is_object()) {
+        Expected(node, what);
+        return false;
+    }
+    bool ok = true;
+    for (const auto& [key, value] : node.Value().items()) {
+        bool known = false;
+        for (std::string_view a : allowed) known = known || a == key;
+        if (known) continue;
+        std::string list;
+        for (std::string_view a : allowed) list += (list.empty() ? "" : ", ") + std::string(a);
+        Fail(Node(value, ChildPath(node.Path(), key)),
+             "unknown key in " + std::string(what) + "; expected one of: " + list);
+        ok = false;
+    }
+    return ok;
+}
+
+bool Reader::Array(const Node& node, std::string_view what, size_t min, size_t max) {
+    const Json& v = node.Value();
+    if (v.is_array() && v.size() >= min && v.size() <= max) return true;
+    Expected(node, what);
+    return false;
+}
+
+std::optional<double> Reader::Number(const Node& node, double min, double max, std::string_view unit) {
+    const Json& v = node.Value();
+    if (v.is_number()) {
+        const double d = v.get<double>();
+        if (std::isfinite(d) && d >= min && d <= max) return d;
+    }
+    Expected(node, "a number " + RangeText(min, max, unit));
+    return std::nullopt;
+}
+
+std::optional<int32_t> Reader::Integer(const Node& node, int32_t min, int32_t max, std::string_view unit) {
+    const Json& v = node.Value();
+    if (v.is_number()) {
+        const double d = v.get<double>();
+        if (std::isfinite(d) && d == std::floor(d) && d >= min && d <= max) return static_cast<int32_t>(d);
+    }
+    Expected(node, "a whole number " + RangeText(min, max, unit));
+    return std::nullopt;
+}
+
+std::optional<bool> Reader::Boolean(const Node& node) {
+    if (node.Value().is_boolean()) return node.Value().get<bool>();
+    Expected(node, "true or false");
+    return std::nullopt;
+}
+
+std::optional<std::string> Reader::String(const Node& node, std::string_view what) {
+    const Json& v = node.Value();
+    if (v.is_string() && !v.get_ref<const std::string&>().empty() &&
+        v.get_ref<const std::string&>().size() <= kMaxStringLength) {
+        return v.get<std::string>();
+    }
+    Expected(node, what);
+    return std::nullopt;
+}
+
+std::optional<uint32_t> Reader::Colour(const Node& node, bool withAlpha) {
+    const Json& v = node.Value();
+    if (v.is_string()) {
+        const auto& s = v.get_ref<const std::string&>();
+        if ((s.size() == 7 || (withAlpha && s.size() == 9)) && s[0] == '#') {
+            uint32_t value = 0;
+            bool hex = true;
+            for (size_t i = 1; i < s.size() && hex; ++i) {
+                const int d = HexDigit(s[i]);
+                hex = d >= 0;
+                value = value * 16 + static_cast<uint32_t>(hex ? d : 0);
+            }
+            if (hex) return s.size() == 7 && withAlpha ? (0xFF000000u | value) : value;
+        }
+    }
+    Expected(node, withAlpha ? "a colour \"#RRGGBB\" or \"#AARRGGBB\"" : "a colour \"#RRGGBB\"");
+    return std::nullopt;
+}
+
+std::optional<Pictor::PointD> Reader::Position(const Node& node) {
+    const Json& v = node.Value();
+    if (v.is_array() && v.size() >= 2 && v[0].is_number() && v[1].is_number()) {
+        const double x = v[0].get<double>();
+        const double y = v[1].get<double>();
+        if (std::isfinite(x) && std::isfinite(y) && std::abs(x) <= kMaxCoordinate &&
+            std::abs(y) <= kMaxCoordinate) {
+            return Pictor::PointD{x, y};
+        }
+    }
+    Expected(node, "a position [x, y] of numbers within +-" + FormatNumber(kMaxCoordinate));
+    return std::nullopt;
+}
+
+std::optional<Json> Parse(std::string_view text, Reader& reader) {
+    PathTracker tracker;
+    const Json::parser_callback_t callback = [&tracker](int depth, Json::parse_event_t event, Json& parsed) {
+        if (depth > kMaxJsonDepth) throw TooDeep{};
+        tracker.OnEvent(event, parsed);
+        return true;
+    };
+    const auto fail = [&](int line, int column, std::string message) {
+        reader.Faults().Add(Diagnostic{reader.File(), line, column, tracker.Path(), std::move(message)});
+    };
+    try {
+        return Json::parse(text.begin(), text.end(), callback);
+    } catch (const Json::parse_error& e) {
+        int line = 0;
+        int column = 0;
+        LineAndColumn(text, e.byte, &line, &column);
+        fail(line, column, SyntaxMessage(e.what()));
+    } catch (const TooDeep&) {
+        fail(0, 0, "expected objects and arrays nested at most " + std::to_string(kMaxJsonDepth) + " deep");
+    } catch (const Json::exception& e) {
+        fail(0, 0, SyntaxMessage(e.what()));
+    } catch (const std::bad_alloc&) {
+        fail(0, 0, "out of memory while parsing");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReadFile(const std::string& path, size_t maxBytes, std::string* error) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        *error = "no such file";
+        return std::nullopt;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        *error = "expected a regular file";
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        *error = "cannot read its size: " + ec.message();
+        return std::nullopt;
+    }
+    if (size > maxBytes) {
+        *error = "expected a file of at most " + std::to_string(maxBytes / (1024 * 1024)) + " MB, found " +
+                 std::to_string(size / (1024 * 1024)) + " MB";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot be opened for reading";
+        return std::nullopt;
+    }
+    std::string text(static_cast<size_t>(size), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    if (static_cast<size_t>(in.gcount()) != size) {
+        *error = "cannot be read";
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace symbolhost::document

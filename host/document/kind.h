@@ -1,0 +1,140 @@
+// Symbol kinds as documents describe them. Each kind lists its properties once: the key in a
+// document, the documented default, the accepted values, one line of meaning, and how to get the
+// value from a symbol and set it on one. The reader, the writer, symbol comparison and the
+// `symbolize kinds` reference all walk these tables, so a property is described in one place.
+//
+// A new kind is a file host/document/kind_<name>.cpp defining its Kind, declared below and listed
+// in the table of kinds.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "contracts/symbol/line.h"
+#include "contracts/symbol/symbol.h"
+#include "host/symbols.h"
+
+namespace symbolhost::document {
+
+// What a kind is drawn on: the sample the gallery gives it, and the features it accepts.
+enum class Shape { Marker, Line, Fill, Text };
+
+// How a property's value is written in a document.
+enum class ValueType {
+    Number,   // a JSON number within [min, max]
+    Integer,  // a whole number within [min, max]
+    Boolean,
+    Colour,   // "#RRGGBB"; symbol colours carry no alpha
+    Choice,   // one of `choices` by name, or a bare code for values without a name
+    Numbers,  // an array of up to maxCount numbers within [min, max]
+    Text,     // a non-empty string
+    Halo,     // {"enabled", "size", "color"} with the defaults of kHaloDefaults
+    Symbol,   // a member symbol: a name from the document's symbols, an inline symbol, or null
+    Symbols,  // an array of member symbols (names or inline symbols)
+};
+
+struct Colour {
+    uint32_t rgb = 0;  // 0x00RRGGBB
+    friend bool operator==(const Colour&, const Colour&) = default;
+};
+
+// Member symbols are borrowed: a getter points into its symbol; the reader hands the setter a
+// symbol it keeps alive for the call, which the setter clones. Null is "no member".
+using MemberList = std::vector<IGIS_Symbol*>;
+
+using Value = std::variant<double, int32_t, bool, Colour, std::vector<double>, std::string, SymbolHalo,
+                           IGIS_Symbol*, MemberList>;
+
+struct Choice {
+    std::string_view name;
+    int32_t code;
+};
+
+// A halo object's fields when it leaves them out.
+inline constexpr SymbolHalo kHaloDefaults{0.5, 0xFFFFFF, true};
+// A halo is as large as any symbol size may be: a metre is far beyond any map symbol.
+inline constexpr double kMaxHaloSizeMm = 1000.0;
+
+using Getter = std::function<Value(IGIS_Symbol&)>;
+using Setter = std::function<void(IGIS_Symbol&, const Value&)>;
+
+struct Property {
+    std::string_view key;
+    ValueType type = ValueType::Number;
+    Value fallback;            // taken when the key is left out
+    std::string_view meaning;  // one line for the reference
+    std::string_view unit;     // "mm", "%", "degrees"; empty when the number has none
+    double min = 0.0;          // Number, Integer and the elements of Numbers
+    double max = 0.0;
+    size_t maxCount = 0;  // Numbers and Symbols
+    std::vector<Choice> choices;
+    std::optional<Shape> memberShape;  // Symbol and Symbols: the shape members must have; unset: any
+    Getter get;                        // reads through the kind's typed view
+    Setter set;                        // writes to a symbol the kind's `make` created
+};
+
+struct Kind {
+    std::string_view name;  // the value of "kind" in a document, e.g. "simpleLine"
+    int32_t type = 0;       // what GetType answers
+    Shape shape = Shape::Line;
+    std::string_view summary;
+    std::function<SymbolPtr<>()> make;          // a new symbol of this kind with host defaults
+    std::function<bool(IGIS_Symbol&)> hasView;  // the symbol answers this kind's typed view
+    std::vector<Property> properties;
+    // Text kinds: a copy of the symbol that draws `text`. Unset for kinds that carry no text.
+    std::function<SymbolPtr<>(const IGIS_Symbol&, const std::string&)> withText;
+};
+
+// Every kind documents can hold, in the order the reference lists them.
+const std::vector<const Kind*>& Kinds();
+const Kind* FindKind(std::string_view name);
+const Kind* FindKindOfType(int32_t type);
+
+std::string_view ShapeName(Shape shape);  // "marker", "line", "fill", "text"
+
+// The kinds, one file each.
+const Kind& SimpleLineKind();
+const Kind& SimpleFillKind();
+
+// Building blocks for the kind tables: each makes a Property from typed accessors.
+template <typename S>
+using TypedGet = std::function<S(IGIS_Symbol&)>;
+template <typename S>
+using TypedSet = std::function<void(IGIS_Symbol&, S)>;
+
+struct Range {
+    double min;
+    double max;
+    std::string_view unit;
+};
+
+Property NumberProperty(std::string_view key, double fallback, Range range, std::string_view meaning,
+                        TypedGet<double> get, TypedSet<double> set);
+Property IntegerProperty(std::string_view key, int32_t fallback, Range range, std::string_view meaning,
+                         TypedGet<int32_t> get, TypedSet<int32_t> set);
+Property BooleanProperty(std::string_view key, bool fallback, std::string_view meaning, TypedGet<bool> get,
+                         TypedSet<bool> set);
+Property ColourProperty(std::string_view key, uint32_t fallback, std::string_view meaning,
+                        TypedGet<uint32_t> get, TypedSet<uint32_t> set);
+Property ChoiceProperty(std::string_view key, int32_t fallback, std::vector<Choice> choices,
+                        std::string_view meaning, TypedGet<int32_t> get, TypedSet<int32_t> set);
+Property NumbersProperty(std::string_view key, Range range, size_t maxCount, std::string_view meaning,
+                         TypedGet<std::vector<double>> get, TypedSet<const std::vector<double>&> set);
+Property TextProperty(std::string_view key, std::string fallback, std::string_view meaning,
+                      TypedGet<std::string> get, TypedSet<const std::string&> set);
+Property HaloProperty(std::string_view key, std::string_view meaning, TypedGet<SymbolHalo> get,
+                      TypedSet<const SymbolHalo&> set);
+// Default: no member (null).
+Property SymbolProperty(std::string_view key, std::optional<Shape> shape, std::string_view meaning,
+                        TypedGet<IGIS_Symbol*> get, TypedSet<IGIS_Symbol*> set);
+// Default: no members.
+Property SymbolsProperty(std::string_view key, std::optional<Shape> shape, size_t maxCount,
+                         std::string_view meaning, TypedGet<MemberList> get, TypedSet<const MemberList&> set);
+
+}  // namespace symbolhost::document

@@ -1,0 +1,79 @@
+// "simpleFill": a polygon filled with one colour or a hatch, then outlined by a line symbol.
+#include "contracts/symbol/fill.h"
+#include "host/document/kind.h"
+
+namespace symbolhost::document {
+namespace {
+
+constexpr Range kPercent{0.0, 100.0, "%"};
+
+const IGIS_SimpleFillSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleFillSymbol(); }
+// Setters only reach symbols this kind's `make` created.
+SimpleFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<SimpleFillSymbol&>(s); }
+
+// The fill keeps its own copy of the outline.
+void SetOutline(IGIS_Symbol& s, IGIS_Symbol* member) {
+    SymbolPtr<> clone(member ? member->Clone() : nullptr);
+    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
+    if (line != nullptr) clone.release();
+    Edit(s).SetOutline(line);
+}
+
+Kind Make() {
+    Kind kind;
+    kind.name = "simpleFill";
+    kind.type = SymbolTypeSimpleFill;
+    kind.shape = Shape::Fill;
+    kind.summary = "a solid or hatched polygon with an outline drawn by any line symbol";
+    kind.make = [] { return SymbolPtr<>(new SimpleFillSymbol); };
+    kind.hasView = [](IGIS_Symbol& s) { return s.GetSimpleFillSymbol() != nullptr; };
+    kind.properties = {
+        ColourProperty(
+            "color", 0x808080, "fill colour; the hatch lines' colour",
+            [](IGIS_Symbol& s) { return *View(s).GetColor(); },
+            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
+        IntegerProperty(
+            "transparency", 0, kPercent, "of the fill colour: 0 opaque, 100 invisible",
+            [](IGIS_Symbol& s) { return *View(s).GetTransparency(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        ColourProperty(
+            "backgroundColor", 0xFFFFFF, "behind the hatch lines",
+            [](IGIS_Symbol& s) { return *View(s).GetBackgroundColor(); },
+            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetBackgroundColor(v); }),
+        IntegerProperty(
+            "backgroundTransparency", 100, kPercent,
+            "of the background colour; 100 lets the map show between hatch lines",
+            [](IGIS_Symbol& s) { return *View(s).GetBackgroundTransparency(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetBackgroundTransparency(v); }),
+        ChoiceProperty(
+            "style", SimpleFillStyleSolid,
+            {{"solid", SimpleFillStyleSolid},
+             {"hollow", SimpleFillStyleHollow},
+             {"horizontal", SimpleFillStyleHorizontal},
+             {"vertical", SimpleFillStyleVertical},
+             {"forwardDiagonal", SimpleFillStyleForwardDiagonal},
+             {"backwardDiagonal", SimpleFillStyleBackwardDiagonal},
+             {"cross", SimpleFillStyleCross},
+             {"diagonalCross", SimpleFillStyleDiagonalCross}},
+            "solid colour, no fill (\"hollow\"), or a hatch of 8-pixel cells",
+            [](IGIS_Symbol& s) { return *View(s).GetStyle(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetStyle(v); }),
+        SymbolProperty(
+            "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
+            [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); }, SetOutline),
+        BooleanProperty(
+            "outlineClockwise", true, "run the outline clockwise as seen on the picture",
+            [](IGIS_Symbol& s) { return View(s).IsOutlineClockwise(); },
+            [](IGIS_Symbol& s, bool v) { Edit(s).SetOutlineClockwise(v); }),
+    };
+    return kind;
+}
+
+}  // namespace
+
+const Kind& SimpleFillKind() {
+    static const Kind kind = Make();
+    return kind;
+}
+
+}  // namespace symbolhost::document

@@ -1,0 +1,91 @@
+// "simpleLine": one stroke with an optional halo underneath, dashes, joins, caps and smoothing.
+#include "host/document/kind.h"
+
+namespace symbolhost::document {
+namespace {
+
+// Widths and dashes of a map symbol are a few millimetres; a metre is far beyond any of them.
+constexpr Range kMillimetres{0.0, 1000.0, "mm"};
+constexpr Range kPercent{0.0, 100.0, "%"};
+// A dash pattern alternates a handful of dashes and gaps.
+constexpr size_t kMaxDashes = 256;
+
+const IGIS_SimpleLineSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleLineSymbol(); }
+// Setters only reach symbols this kind's `make` created.
+SimpleLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<SimpleLineSymbol&>(s); }
+
+std::vector<double> Dashes(IGIS_Symbol& s) {
+    double* pattern = nullptr;
+    int32_t count = 0;
+    View(s).GetDashPattern(&pattern, &count);
+    std::vector<double> dashes(pattern, pattern + (pattern ? count : 0));
+    delete[] pattern;
+    return dashes;
+}
+
+Kind Make() {
+    Kind kind;
+    kind.name = "simpleLine";
+    kind.type = SymbolTypeSimpleLine;
+    kind.shape = Shape::Line;
+    kind.summary = "one stroke, with an optional halo underneath, dashes, joins, caps and smoothing";
+    kind.make = [] { return SymbolPtr<>(new SimpleLineSymbol); };
+    kind.hasView = [](IGIS_Symbol& s) { return s.GetSimpleLineSymbol() != nullptr; };
+    kind.properties = {
+        ColourProperty(
+            "color", 0x000000, "stroke colour", [](IGIS_Symbol& s) { return View(s).GetColor(); },
+            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
+        IntegerProperty(
+            "transparency", 0, kPercent, "0 opaque, 100 invisible",
+            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        NumberProperty(
+            "width", 0.26, kMillimetres, "stroke width; 0 draws only the halo",
+            [](IGIS_Symbol& s) { return View(s).GetWidth(); },
+            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); }),
+        ChoiceProperty(
+            "style", SimpleLineStyleSolid,
+            {{"solid", SimpleLineStyleSolid},
+             {"dash", SimpleLineStyleDash},
+             {"dot", SimpleLineStyleDot},
+             {"dashDot", SimpleLineStyleDashDot},
+             {"dashDotDot", SimpleLineStyleDashDotDot},
+             {"custom", SimpleLineStyleCustom},
+             {"none", SimpleLineStyleNone}},
+            "dashes; \"custom\" takes dashPattern, \"none\" draws nothing, not even the halo",
+            [](IGIS_Symbol& s) { return *View(s).GetLineStyle(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetLineStyle(v); }),
+        NumbersProperty("dashPattern", kMillimetres, kMaxDashes,
+                        "dash, gap, dash, gap... for style \"custom\"", Dashes,
+                        [](IGIS_Symbol& s, const std::vector<double>& v) { Edit(s).SetDashPattern(v); }),
+        ChoiceProperty(
+            "join", 2, {{"miter", 0}, {"bevel", 1}, {"round", 2}}, "corners",
+            [](IGIS_Symbol& s) { return *View(s).GetLineJoin(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetLineJoin(v); }),
+        ChoiceProperty(
+            "cap", 2, {{"flat", 0}, {"square", 1}, {"round", 2}}, "ends, and the ends of every dash",
+            [](IGIS_Symbol& s) { return *View(s).GetLineCap(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetLineCap(v); }),
+        BooleanProperty(
+            "smooth", false, "draw the points as a smooth curve",
+            [](IGIS_Symbol& s) { return *View(s).IsSmooth(); },
+            [](IGIS_Symbol& s, bool v) { Edit(s).SetSmooth(v); }),
+        HaloProperty(
+            "halo", "a glow under the line, wider by its size on each side, always opaque",
+            [](IGIS_Symbol& s) {
+                const SymbolHalo* halo = View(s).GetHalo();
+                return halo ? *halo : SymbolHalo{};
+            },
+            [](IGIS_Symbol& s, const SymbolHalo& v) { Edit(s).SetHalo(v); }),
+    };
+    return kind;
+}
+
+}  // namespace
+
+const Kind& SimpleLineKind() {
+    static const Kind kind = Make();
+    return kind;
+}
+
+}  // namespace symbolhost::document

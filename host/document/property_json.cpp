@@ -1,0 +1,285 @@
+#include "host/document/property_json.h"
+
+#include <cstdio>
+#include <limits>
+
+namespace symbolhost::document {
+namespace {
+
+std::string ColourText(uint32_t rgb) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFFu));
+    return text;
+}
+
+std::string ChoiceNames(const Property& p) {
+    std::string names;
+    for (const Choice& c : p.choices) names += (names.empty() ? "\"" : ", \"") + std::string(c.name) + "\"";
+    return names;
+}
+
+std::string RangeText(const Property& p) {
+    std::string text = FormatNumber(p.min) + " to " + FormatNumber(p.max);
+    if (!p.unit.empty()) text += " " + std::string(p.unit);
+    return text;
+}
+
+std::string MemberText(const Property& p) {
+    return p.memberShape ? std::string(ShapeName(*p.memberShape)) + " symbol" : std::string("symbol");
+}
+
+std::optional<int32_t> ReadChoice(const Property& p, const Node& at, Reader& reader) {
+    const Json& v = at.Value();
+    if (v.is_string()) {
+        for (const Choice& c : p.choices) {
+            if (c.name == v.get_ref<const std::string&>()) return c.code;
+        }
+    } else if (v.is_number_integer()) {
+        // A code without a name; a huge unsigned value must not wrap into range.
+        const bool fits = v.is_number_unsigned()
+                              ? v.get<uint64_t>() <= uint64_t{std::numeric_limits<int32_t>::max()}
+                              : v.get<int64_t>() >= std::numeric_limits<int32_t>::min() &&
+                                    v.get<int64_t>() <= std::numeric_limits<int32_t>::max();
+        if (fits) return static_cast<int32_t>(v.get<int64_t>());
+    }
+    reader.Expected(at, "one of " + ChoiceNames(p) + " (or a whole-number code)");
+    return std::nullopt;
+}
+
+std::optional<std::vector<double>> ReadNumbers(const Property& p, const Node& at, Reader& reader) {
+    if (!reader.Array(at, "an array of at most " + std::to_string(p.maxCount) + " numbers", 0, p.maxCount)) {
+        return std::nullopt;
+    }
+    std::vector<double> numbers;
+    bool ok = true;
+    for (size_t i = 0; i < at.Value().size(); ++i) {
+        const auto n = reader.Number(at.At(i), p.min, p.max, p.unit);
+        ok = ok && n.has_value();
+        if (n) numbers.push_back(*n);
+    }
+    if (!ok) return std::nullopt;
+    return numbers;
+}
+
+std::optional<SymbolHalo> ReadHalo(const Node& at, Reader& reader) {
+    if (at.Value().is_null()) return SymbolHalo{};
+    if (!reader.Object(at, "a halo object {\"size\", \"color\", \"enabled\"} or null",
+                       {"enabled", "size", "color"})) {
+        return std::nullopt;
+    }
+    SymbolHalo halo = kHaloDefaults;
+    bool ok = true;
+    if (const auto n = at.Find("enabled")) {
+        const auto v = reader.Boolean(*n);
+        ok = ok && v.has_value();
+        halo.enabled = v.value_or(halo.enabled);
+    }
+    if (const auto n = at.Find("size")) {
+        const auto v = reader.Number(*n, 0.0, kMaxHaloSizeMm, "mm");
+        ok = ok && v.has_value();
+        halo.size = v.value_or(halo.size);
+    }
+    if (const auto n = at.Find("color")) {
+        const auto v = reader.Colour(*n, false);
+        ok = ok && v.has_value();
+        halo.color = v.value_or(halo.color);
+    }
+    if (!ok) return std::nullopt;
+    return halo;
+}
+
+std::optional<MemberList> ReadMembers(const Property& p, const Node& at, Reader& reader,
+                                      const MemberReader& members) {
+    if (!reader.Array(at, "an array of at most " + std::to_string(p.maxCount) + " " + MemberText(p) + "s", 0,
+                      p.maxCount)) {
+        return std::nullopt;
+    }
+    MemberList list;
+    bool ok = true;
+    for (size_t i = 0; i < at.Value().size(); ++i) {
+        IGIS_Symbol* member = members(at.At(i), p.memberShape);
+        ok = ok && member != nullptr;
+        list.push_back(member);
+    }
+    if (!ok) return std::nullopt;
+    return list;
+}
+
+template <typename T>
+bool Equal(const Value& a, const Value& b) {
+    return std::get<T>(a) == std::get<T>(b);
+}
+
+}  // namespace
+
+std::optional<Value> ReadValue(const Property& p, const Node& at, Reader& reader,
+                               const MemberReader& members) {
+    const auto wrap = [](auto optional) -> std::optional<Value> {
+        if (!optional) return std::nullopt;
+        return Value(std::move(*optional));
+    };
+    switch (p.type) {
+        case ValueType::Number:
+            return wrap(reader.Number(at, p.min, p.max, p.unit));
+        case ValueType::Integer:
+            return wrap(reader.Integer(at, static_cast<int32_t>(p.min), static_cast<int32_t>(p.max), p.unit));
+        case ValueType::Boolean:
+            return wrap(reader.Boolean(at));
+        case ValueType::Colour: {
+            const auto rgb = reader.Colour(at, false);
+            if (!rgb) return std::nullopt;
+            return Value(Colour{*rgb});
+        }
+        case ValueType::Choice:
+            return wrap(ReadChoice(p, at, reader));
+        case ValueType::Numbers:
+            return wrap(ReadNumbers(p, at, reader));
+        case ValueType::Text:
+            if (at.Value().is_string() &&
+                at.Value().get_ref<const std::string&>().size() <= kMaxStringLength) {
+                return Value(at.Value().get<std::string>());
+            }
+            reader.Expected(at, "a string of at most " + std::to_string(kMaxStringLength) + " bytes");
+            return std::nullopt;
+        case ValueType::Halo:
+            return wrap(ReadHalo(at, reader));
+        case ValueType::Symbol: {
+            if (at.Value().is_null()) return Value(static_cast<IGIS_Symbol*>(nullptr));
+            IGIS_Symbol* member = members(at, p.memberShape);
+            if (member == nullptr) return std::nullopt;
+            return Value(member);
+        }
+        case ValueType::Symbols:
+            return wrap(ReadMembers(p, at, reader, members));
+    }
+    return std::nullopt;
+}
+
+Json WriteValue(const Property& p, const Value& value, const MemberWriter& members) {
+    switch (p.type) {
+        case ValueType::Number:
+            return std::get<double>(value);
+        case ValueType::Integer:
+            return std::get<int32_t>(value);
+        case ValueType::Boolean:
+            return std::get<bool>(value);
+        case ValueType::Colour:
+            return ColourText(std::get<Colour>(value).rgb);
+        case ValueType::Choice: {
+            const int32_t code = std::get<int32_t>(value);
+            for (const Choice& c : p.choices) {
+                if (c.code == code) return std::string(c.name);
+            }
+            return code;
+        }
+        case ValueType::Numbers:
+            return std::get<std::vector<double>>(value);
+        case ValueType::Text:
+            return std::get<std::string>(value);
+        case ValueType::Halo: {
+            const auto& halo = std::get<SymbolHalo>(value);
+            Json out = Json::object();
+            out["enabled"] = halo.enabled;
+            out["size"] = halo.size;
+            out["color"] = ColourText(halo.color);
+            return out;
+        }
+        case ValueType::Symbol: {
+            IGIS_Symbol* member = std::get<IGIS_Symbol*>(value);
+            return member ? members(*member) : Json(nullptr);
+        }
+        case ValueType::Symbols: {
+            Json out = Json::array();
+            for (IGIS_Symbol* member : std::get<MemberList>(value)) {
+                out.push_back(member ? members(*member) : Json(nullptr));
+            }
+            return out;
+        }
+    }
+    return nullptr;
+}
+
+bool SameValue(const Property& p, const Value& a, const Value& b, const MemberComparer& members) {
+    if (a.index() != b.index()) return false;
+    switch (p.type) {
+        case ValueType::Halo: {
+            const auto& x = std::get<SymbolHalo>(a);
+            const auto& y = std::get<SymbolHalo>(b);
+            return x.enabled == y.enabled && x.size == y.size &&
+                   (x.color & 0xFFFFFFu) == (y.color & 0xFFFFFFu);
+        }
+        case ValueType::Symbol:
+            return members(std::get<IGIS_Symbol*>(a), std::get<IGIS_Symbol*>(b));
+        case ValueType::Symbols: {
+            const auto& x = std::get<MemberList>(a);
+            const auto& y = std::get<MemberList>(b);
+            if (x.size() != y.size()) return false;
+            for (size_t i = 0; i < x.size(); ++i) {
+                if (!members(x[i], y[i])) return false;
+            }
+            return true;
+        }
+        case ValueType::Number:
+            return Equal<double>(a, b);
+        case ValueType::Integer:
+        case ValueType::Choice:
+            return Equal<int32_t>(a, b);
+        case ValueType::Boolean:
+            return Equal<bool>(a, b);
+        case ValueType::Colour:
+            return Equal<Colour>(a, b);
+        case ValueType::Numbers:
+            return Equal<std::vector<double>>(a, b);
+        case ValueType::Text:
+            return Equal<std::string>(a, b);
+    }
+    return false;
+}
+
+std::string DescribeValueType(const Property& p) {
+    switch (p.type) {
+        case ValueType::Number:
+            return "number, " + RangeText(p);
+        case ValueType::Integer:
+            return "whole number, " + RangeText(p);
+        case ValueType::Boolean:
+            return "true or false";
+        case ValueType::Colour:
+            return "colour \"#RRGGBB\"";
+        case ValueType::Choice:
+            return ChoiceNames(p);
+        case ValueType::Numbers:
+            return "array of at most " + std::to_string(p.maxCount) + " numbers, each " + RangeText(p);
+        case ValueType::Text:
+            return "string";
+        case ValueType::Halo:
+            return "halo object or null";
+        case ValueType::Symbol:
+            return MemberText(p) + ": a name, an inline symbol, or null";
+        case ValueType::Symbols:
+            return "array of at most " + std::to_string(p.maxCount) + " " + MemberText(p) +
+                   "s: names or inline symbols";
+    }
+    return {};
+}
+
+std::string DescribeDefault(const Property& p) {
+    switch (p.type) {
+        case ValueType::Halo:
+            return "none";
+        case ValueType::Symbol:
+            return "null";
+        case ValueType::Number:
+        case ValueType::Integer:
+        case ValueType::Boolean:
+        case ValueType::Colour:
+        case ValueType::Choice:
+        case ValueType::Numbers:
+        case ValueType::Text:
+        case ValueType::Symbols:
+            break;
+    }
+    return WriteValue(p, p.fallback, [](IGIS_Symbol&) { return Json(nullptr); }).dump();
+}
+
+}  // namespace symbolhost::document

@@ -1,0 +1,154 @@
+#include "tools/symbolize/commands.h"
+
+#include <CLI/CLI.hpp>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/document/document.h"
+#include "host/host.h"
+#include "tools/symbolize/legend.h"
+#include "tools/symbolize/output.h"
+#include "tools/symbolize/progress.h"
+#include "tools/symbolize/render.h"
+
+namespace symbolize_tool {
+namespace {
+
+using symbolhost::document::Document;
+
+constexpr const char* kVersion = "0.1.0";
+
+std::unique_ptr<Document> Load(const std::string& path, std::ostream& err) {
+    symbolhost::document::ReadResult result = symbolhost::document::ReadDocument(path);
+    for (const std::string& line : result.diagnostics.Lines()) err << line << '\n';
+    return std::move(result.document);
+}
+
+// What the library reported while drawing: each distinct message once, with how often it came.
+void PrintLog(const std::vector<symbolhost::LogEntry>& entries, std::ostream& err) {
+    std::vector<std::pair<const symbolhost::LogEntry*, size_t>> distinct;
+    std::map<std::pair<std::string, std::string>, size_t> index;
+    for (const symbolhost::LogEntry& e : entries) {
+        const auto [it, added] = index.emplace(std::make_pair(e.function, e.message), distinct.size());
+        if (added) {
+            distinct.emplace_back(&e, 1);
+        } else {
+            ++distinct[it->second].second;
+        }
+    }
+    for (const auto& [entry, count] : distinct) {
+        err << "symbolize: library: " << entry->function << ": " << entry->message;
+        if (count > 1) err << " (" << count << " times)";
+        err << '\n';
+    }
+}
+
+// render and gallery: the document's layers, or its legend sheet, into a picture.
+int Draw(const std::string& documentPath, const std::string& outputPath, bool legend, std::ostream& err) {
+    const std::optional<Format> format = FormatOf(outputPath);
+    if (!format) {
+        err << "symbolize: " << outputPath << ": expected a picture file ending in .png, .svg or .pdf\n";
+        return kExitUsage;
+    }
+    std::unique_ptr<Document> document = Load(documentPath, err);
+    if (!document) return kExitRefused;
+    SheetSize size{document->canvas.width, document->canvas.height};
+    if (legend) {
+        std::string error;
+        const std::optional<SheetSize> sheet = LegendSize(*document, &error);
+        if (!sheet) {
+            err << documentPath << ": " << error << '\n';
+            return kExitRefused;
+        }
+        size = *sheet;
+    }
+
+    const DocumentServices services(*document);
+    symbolhost::ScopedCaptureLog capture;
+    StopOnInterrupt();
+    std::string error;
+    WriteResult result = WriteResult::Failed;
+    {
+        ProgressMeter meter(legend ? "drawing symbols" : "drawing features");
+        const Progress progress = [&meter](size_t done, size_t total) { return meter(done, total); };
+        result = WritePicture(
+            outputPath, *format, size.width, size.height, document->canvas.background,
+            [&](Pictor::Graphics& graphics) {
+                return legend ? DrawLegend(*document, graphics, progress)
+                              : DrawMap(*document, graphics, progress);
+            },
+            &error);
+    }
+    PrintLog(capture.log().Entries(), err);
+    switch (result) {
+        case WriteResult::Written:
+            return 0;
+        case WriteResult::Stopped:
+            if (Interrupted()) {
+                err << "symbolize: interrupted; " << outputPath << " was not written\n";
+                return kExitInterrupted;
+            }
+            err << "symbolize: the drawing library is not available; " << outputPath << " was not written\n";
+            return kExitRefused;
+        case WriteResult::Failed:
+            err << "symbolize: " << outputPath << ": " << error << '\n';
+            return kExitRefused;
+    }
+    return kExitRefused;
+}
+
+}  // namespace
+
+int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Draws cartographic symbols described in JSON documents (docs/document-format.md)."};
+    app.set_version_flag("--version", std::string("symbolize ") + kVersion);
+    app.require_subcommand(1);
+
+    std::string document;
+    std::string output;
+    CLI::App* render = app.add_subcommand("render", "Draw the document's layers into a picture.");
+    render->add_option("document", document, "The document (JSON)")->required();
+    render->add_option("-o,--output", output, "The picture: .png, .svg or .pdf")->required();
+
+    CLI::App* gallery = app.add_subcommand(
+        "gallery", "Draw a legend sheet of every symbol in the document, each on a sample.");
+    gallery->add_option("document", document, "The document (JSON)")->required();
+    gallery->add_option("-o,--output", output, "The picture: .png, .svg or .pdf")->required();
+
+    CLI::App* validate =
+        app.add_subcommand("validate", "Check the document and everything it names; print OK or the faults.");
+    validate->add_option("document", document, "The document (JSON)")->required();
+
+    CLI::App* kinds =
+        app.add_subcommand("kinds", "Print every symbol kind with its properties and defaults (Markdown).");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e, out, err);
+        return code == 0 ? 0 : kExitUsage;
+    }
+
+    try {
+        if (*render) return Draw(document, output, false, err);
+        if (*gallery) return Draw(document, output, true, err);
+        if (*validate) {
+            if (!Load(document, err)) return kExitRefused;
+            out << "OK\n";
+            return 0;
+        }
+        if (*kinds) {
+            out << symbolhost::document::KindsReference();
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        err << "symbolize: " << e.what() << '\n';
+        return kExitRefused;
+    }
+    return kExitUsage;
+}
+
+}  // namespace symbolize_tool

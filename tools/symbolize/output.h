@@ -1,0 +1,27 @@
+// Pictures written by the program: PNG, SVG or PDF by the file's extension, always through a
+// temporary file renamed into place, so a failed or interrupted run leaves no half-written picture.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "contracts/pictor/graphics.h"
+
+namespace symbolize_tool {
+
+enum class Format { Png, Svg, Pdf };
+
+// By the extension, in any case; nullopt for any other.
+std::optional<Format> FormatOf(const std::string& path);
+
+enum class WriteResult { Written, Stopped, Failed };
+
+// Makes a width x height canvas of `background` (0xAARRGGBB), lets `draw` paint it and writes it
+// to `path`. `draw` answering false stops the run before anything is written (Stopped); Failed
+// sets *error.
+WriteResult WritePicture(const std::string& path, Format format, int width, int height, uint32_t background,
+                         const std::function<bool(Pictor::Graphics&)>& draw, std::string* error);
+
+}  // namespace symbolize_tool
