@@ -131,22 +131,40 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
         case SymbolTypeSimpleFill:
             simpleFill_.Symbolize(symbol, info, points, count);
             break;
-        // Kinds whose symbolizers join later; until then they draw nothing.
+        case SymbolTypeCartographicLine:
+            cartographicLine_.Symbolize(symbol, info, points, count, &closed);
+            break;
+        case SymbolTypeHashLine:
+            hashLine_.Symbolize(symbol, info, points, count);
+            break;
+        case SymbolTypeMarkerLine:
+            markerLine_.Symbolize(symbol, info, points, count, &closed);
+            break;
+        case SymbolTypeCompoundLine:
+            compoundLine_.Symbolize(symbol, info, points, count);
+            break;
+        case SymbolTypeLayeredSimpleLine:
+            layeredSimpleLine_.Symbolize(symbol, info, points, count, &closed);
+            break;
         case SymbolTypePictureMarker:
+            pictureMarker_.Symbolize(symbol, info, points, count);
+            break;
         case SymbolTypeLibMarker:
+            libMarker_.Symbolize(symbol, info, points, count);
+            break;
         case SymbolTypeCharMarker:
+            charMarker_.Symbolize(symbol, info, points, count);
+            break;
         case SymbolTypeCompoundMarker:
+            compoundMarker_.Symbolize(symbol, info, points, count);
+            break;
+        // Kinds whose symbolizers join later; until then they draw nothing.
         case SymbolTypeMarkerFill:
         case SymbolTypeLineFill:
         case SymbolTypeGradientFill:
         case SymbolTypePictureFill:
         case SymbolTypeCompoundFill:
-        case SymbolTypeCartographicLine:  // closed = false
-        case SymbolTypeHashLine:
-        case SymbolTypeCompoundLine:
-        case SymbolTypeMarkerLine:  // closed = false
         case SymbolTypeTextBox:
-        case SymbolTypeLayeredSimpleLine:  // closed = false
             break;
         case SymbolTypeText:  // drawn through SymbolizeText only
             break;

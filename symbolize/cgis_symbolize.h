@@ -6,6 +6,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "symbolize/cgis_cartographiclinesymbolize.h"
+#include "symbolize/cgis_compoundlinesymbolize.h"
+#include "symbolize/cgis_hashlinesymbolize.h"
+#include "symbolize/cgis_layeredsimplelinesymbolize.h"
+#include "symbolize/cgis_markerlinesymbolize.h"
+#include "symbolize/cgis_charmarkersymbolize.h"
+#include "symbolize/cgis_compoundmarkersymbolize.h"
+#include "symbolize/cgis_libmarkersymbolize.h"
+#include "symbolize/cgis_picturemarkersymbolize.h"
 #include "symbolize/cgis_simplefillsymbolize.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
 #include "symbolize/symbolize.h"
@@ -44,12 +53,19 @@ private:
                   const int32_t* count);
 
     // One symbolizer per drawable type, in the order they are built. Still to come, each in its
-    // place: marker fill, library marker, character marker, compound marker (before the simple
-    // line); cartographic line, hash line, marker line, compound line, layered simple line
-    // (before the simple fill); line fill, gradient fill, picture fill, picture marker, compound
-    // fill, text, text box (after it).
+    // place: marker fill (before the library marker); line fill, gradient fill, picture fill
+    // (before the picture marker); compound fill, text, text box (after it).
+    CGIS_LibMarkerSymbolize libMarker_;
+    CGIS_CharMarkerSymbolize charMarker_;
+    CGIS_CompoundMarkerSymbolize compoundMarker_;
     CGIS_SimpleLineSymbolize simpleLine_;
+    CGIS_CartographicLineSymbolize cartographicLine_;
+    CGIS_HashLineSymbolize hashLine_;
+    CGIS_MarkerLineSymbolize markerLine_;
+    CGIS_CompoundLineSymbolize compoundLine_;
+    CGIS_LayeredSimpleLineSymbolize layeredSimpleLine_;
     CGIS_SimpleFillSymbolize simpleFill_;
+    CGIS_PictureMarkerSymbolize pictureMarker_;
 
     double pixelsPerMillimetre_;
     double logicalUnitsPerMillimetre_;

@@ -307,7 +307,10 @@ TEST_F(HostServicesTest, EmptyStoresAnswerNull) {
     EXPECT_NE(factory->QueryResolver(&resolver), nullptr);
     EXPECT_EQ(factory->QueryResolver(&marker), nullptr);
     EXPECT_EQ(factory->QueryResolver(nullptr), nullptr);
-    EXPECT_EQ(factory->CreateSymbol(&marker), nullptr);
+    IGIS_Symbol* made = factory->CreateSymbol(&marker);  // a library marker, the caller's to release
+    ASSERT_NE(made, nullptr);
+    EXPECT_NE(made->GetLibMarkerSymbol(), nullptr);
+    made->Release();
     EXPECT_EQ(factory->CreateSymbol(&other), nullptr);
 
     IGIS_VectorResourceBase* resources = GIS_GetVectorResourceBaseObject();

@@ -288,7 +288,7 @@ class DispatchTest : public ServiceTest {};
 
 TEST_F(DispatchTest, TypesWithoutASymbolizerDrawNothing) {
     for (const int32_t type : std::initializer_list<int32_t>{
-             0, 6, SymbolTypeText, 20, -1, SymbolTypeCartographicLine, SymbolTypePictureMarker}) {
+             0, 6, SymbolTypeText, 20, -1, SymbolTypeGradientFill}) {
         TypeOnlySymbol symbol(type);
         Draw(&symbol, segment_);
         EXPECT_TRUE(Ops().empty()) << type;

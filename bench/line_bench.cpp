@@ -1,0 +1,255 @@
+// Line symbols through the library's public entry against raw Cairo doing the same drawing on
+// the same surface size: an offset cartographic line dashed by the pen, the same line with every
+// dash stroked on its own, and a marker line.
+//
+// The raw side replays what the library asked the graphics layer to draw (recorded once on a
+// recording canvas), so both sides stroke identical geometry; the ratio is what the library's
+// own work (offsets, dash walking, marker placement) and the graphics layer add to Cairo.
+#include <cairo.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "bench/bench_common.h"
+#include "contracts/pictor/pictor.h"
+#include "contracts/symbol/resource.h"
+#include "host/host.h"
+#include "host/line_symbols.h"
+#include "host/resources.h"
+#include "host/stores.h"
+#include "pictor/cairo_canvas.h"
+#include "pictor/recording_canvas.h"
+#include "symbolize/symbolize.h"
+
+using namespace Pictor;
+
+namespace {
+
+constexpr int kCartographicLines = 10000;
+constexpr int kMarkerLines = 1000;
+constexpr int kVertices = 20;
+constexpr double kScale = 4.0;  // drawing units per millimetre, fixed so no screen setting matters
+
+// A boundary: 0.5 mm wide, 1 mm to the left of travel, dashes of 3 mm with 1.5 mm gaps.
+constexpr double kLineMm = 0.5;
+constexpr double kOffsetMm = 1.0;
+constexpr uint32_t kLineColour = 0x7D3C98;
+// River arrows: a 2 mm drawing every 5 mm (2 mm wide plus a 3 mm gap).
+constexpr uint32_t kArrowCode = 1;
+constexpr double kArrowGapMm = 3.0;
+constexpr uint32_t kArrowColour = 0x2471A3;
+
+const auto& Walks() {
+    static const auto walks = bench::RandomWalks(kCartographicLines, kVertices);
+    return walks;
+}
+
+void QuietProperties() {
+    // Thinning off, stated explicitly so the library does not log a missing setting per call.
+    symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false");
+}
+
+SymbolizeInfo Context(Graphics& g) {
+    SymbolizeInfo info;
+    info.graphics = &g;
+    info.scale = kScale;
+    return info;
+}
+
+symbolhost::CartographicLineSymbol Boundary(bool separate) {
+    symbolhost::CartographicLineSymbol line;
+    line.SetColor(kLineColour);
+    line.SetWidth(kLineMm);
+    line.SetOffset(kOffsetMm);
+    line.SetDashArray({3.0, 1.5});
+    line.SetLineJoin(CartographicJoinRound);
+    line.SetLineCap(LineCapRound);
+    line.SetDrawDashesSeparately(separate);
+    return line;
+}
+
+// An arrowhead 2 mm long: a shaft and a filled head, anchored at its tip's base.
+std::shared_ptr<symbolhost::VectorResource> Arrow() {
+    auto arrow = std::make_shared<symbolhost::VectorResource>();
+    arrow->extentX1 = 0;
+    arrow->extentX2 = 2;
+    arrow->extentY1 = -0.6;
+    arrow->extentY2 = 0.6;
+    LineElement* shaft = arrow->Add<LineElement>();
+    shaft->points = {{0, 0}, {1.2, 0}};
+    shaft->lineWidth = 0.2;
+    LineElement* head = arrow->Add<LineElement>();
+    head->points = {{1.2, -0.6}, {2, 0}, {1.2, 0.6}};
+    head->closed = true;
+    head->filled = true;
+    head->lineWidth = 0.1;
+    return arrow;
+}
+
+symbolhost::MarkerLineSymbol River() {
+    symbolhost::DefaultVectorResourceStore().Add(kArrowCode, Arrow());
+    symbolhost::MarkerLineSymbol line;
+    line.SetMarkerResourceCode(kArrowCode);
+    line.SetColor(kArrowColour);
+    line.SetMarkerGap(kArrowGapMm);
+    return line;
+}
+
+// Draws `count` lines of `walks` with `symbol` through the service.
+void DrawLines(IGIS_Symbol* symbol, Graphics* g, int count) {
+    const SymbolizeInfo info = Context(*g);
+    IGIS_Symbolize* service = GIS_GetSymbolizeObject();
+    const int32_t vertices = kVertices;
+    for (int i = 0; i < count; ++i) service->Symbolize(symbol, &info, Walks()[i].data(), &vertices);
+}
+
+// What the library draws for the lines, recorded once.
+std::vector<RecordedOp> Record(IGIS_Symbol* symbol, int count) {
+    QuietProperties();
+    RecordingCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
+    Graphics g(&canvas);
+    DrawLines(symbol, &g, count);
+    return canvas.Operations();
+}
+
+void SetSource(cairo_t* cr, const Color& c) {
+    cairo_set_source_rgba(cr, c.GetR() / 255.0, c.GetG() / 255.0, c.GetB() / 255.0, c.GetA() / 255.0);
+}
+
+void AppendPath(cairo_t* cr, const GraphicsPath& path) {
+    const auto& points = path.Points();
+    const auto& types = path.Types();
+    for (size_t i = 0; i < points.size(); ++i) {
+        switch (types[i] & PathPointTypeMask) {
+            case PathPointStart:
+                cairo_move_to(cr, points[i].x, points[i].y);
+                break;
+            case PathPointBezier:
+                cairo_curve_to(cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
+                               points[i + 2].x, points[i + 2].y);
+                i += 2;
+                break;
+            default:
+                cairo_line_to(cr, points[i].x, points[i].y);
+                break;
+        }
+        if (types[i] & PathPointClose) cairo_close_path(cr);
+    }
+}
+
+void SetPen(cairo_t* cr, const Pen& pen) {
+    SetSource(cr, pen.GetColor());
+    cairo_set_line_width(cr, pen.GetWidth());
+    const cairo_line_cap_t caps[] = {CAIRO_LINE_CAP_BUTT, CAIRO_LINE_CAP_SQUARE, CAIRO_LINE_CAP_ROUND};
+    cairo_set_line_cap(cr, caps[pen.GetLineCap() % 3]);
+    const cairo_line_join_t joins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_BEVEL, CAIRO_LINE_JOIN_ROUND};
+    cairo_set_line_join(cr, joins[pen.GetLineJoin() % 3]);
+    cairo_set_miter_limit(cr, pen.GetMiterLimit());
+    std::vector<double> dashes = pen.GetEffectiveDashPattern();
+    for (double& d : dashes) d *= pen.GetWidth();
+    cairo_set_dash(cr, dashes.data(), static_cast<int>(dashes.size()), 0.0);
+}
+
+// Replays recorded strokes and fills as a plain Cairo program would draw them.
+void Replay(cairo_t* cr, const std::vector<RecordedOp>& ops) {
+    for (const RecordedOp& op : ops) {
+        switch (op.kind) {
+            case OpKind::DrawPath:
+                AppendPath(cr, op.device);
+                SetPen(cr, *op.pen);
+                cairo_stroke(cr);
+                break;
+            case OpKind::DrawLine:
+                cairo_move_to(cr, op.from.x, op.from.y);
+                cairo_line_to(cr, op.to.x, op.to.y);
+                SetPen(cr, *op.pen);
+                cairo_stroke(cr);
+                break;
+            case OpKind::FillPath:
+                AppendPath(cr, op.device);
+                SetSource(cr, static_cast<const SolidBrush&>(*op.brush).GetColor());
+                cairo_set_fill_rule(cr, op.device.GetFillMode() == FillModeAlternate
+                                            ? CAIRO_FILL_RULE_EVEN_ODD
+                                            : CAIRO_FILL_RULE_WINDING);
+                cairo_fill(cr);
+                break;
+            default:  // the line symbols draw nothing else
+                break;
+        }
+    }
+}
+
+// The library's side of a case: `symbol` drawn on `count` lines, `units` (dashes or markers)
+// counted from a recording to report the cost of each.
+void RunLayer(benchmark::State& state, IGIS_Symbol* symbol, int count, size_t units) {
+    QuietProperties();
+    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
+    Graphics g(&canvas);
+    for (auto _ : state) DrawLines(symbol, &g, count);
+    state.counters["units"] = static_cast<double>(units);
+    state.counters["ns_per_unit"] =
+        benchmark::Counter(static_cast<double>(units) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void RunRaw(benchmark::State& state, const std::vector<RecordedOp>& ops) {
+    bench::RawSurface raw;
+    for (auto _ : state) Replay(raw.cr, ops);
+}
+
+size_t CountKind(const std::vector<RecordedOp>& ops, OpKind kind) {
+    size_t n = 0;
+    for (const RecordedOp& op : ops) n += op.kind == kind;
+    return n;
+}
+
+// ---- cartographic line, pattern mode --------------------------------------------------------
+
+void Pattern_layer(benchmark::State& state) {
+    auto line = Boundary(false);
+    RunLayer(state, &line, kCartographicLines, kCartographicLines);
+}
+
+void Pattern_raw(benchmark::State& state) {
+    auto line = Boundary(false);
+    RunRaw(state, Record(&line, kCartographicLines));
+}
+
+// ---- cartographic line, separate dashes -----------------------------------------------------
+
+void Separate_layer(benchmark::State& state) {
+    auto line = Boundary(true);
+    const size_t dashes = CountKind(Record(&line, kCartographicLines), OpKind::DrawLine);
+    RunLayer(state, &line, kCartographicLines, dashes);
+}
+
+void Separate_raw(benchmark::State& state) {
+    auto line = Boundary(true);
+    RunRaw(state, Record(&line, kCartographicLines));
+}
+
+// ---- marker line ------------------------------------------------------------------------------
+
+void Markers_layer(benchmark::State& state) {
+    auto line = River();
+    // Each arrow fills its head once.
+    const size_t markers = CountKind(Record(&line, kMarkerLines), OpKind::FillPath);
+    RunLayer(state, &line, kMarkerLines, markers);
+}
+
+void Markers_raw(benchmark::State& state) {
+    auto line = River();
+    RunRaw(state, Record(&line, kMarkerLines));
+}
+
+}  // namespace
+
+BENCHMARK(Pattern_layer)->Name("offset_pattern_dashes/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Pattern_raw)->Name("offset_pattern_dashes/raw")->Unit(benchmark::kMillisecond);
+BENCHMARK(Separate_layer)->Name("offset_separate_dashes/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Separate_raw)->Name("offset_separate_dashes/raw")->Unit(benchmark::kMillisecond);
+BENCHMARK(Markers_layer)->Name("marker_line_5mm/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Markers_raw)->Name("marker_line_5mm/raw")->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) { return bench::RunWithRatios(argc, argv); }

@@ -1,0 +1,107 @@
+#include "symbolize/cgis_layeredsimplelinesymbolize.h"
+
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "contracts/pictor/graphics.h"
+#include "contracts/symbol/line.h"
+#include "symbolize/symbolize_colour.h"
+#include "symbolize/symbolize_log.h"
+
+namespace {
+
+// Layers narrower than this (millimetres) are not drawn.
+constexpr double kZeroWidth = 0.0001;
+
+// Most layers drawn: a real line has a handful, and the count comes from the symbol.
+constexpr int32_t kMaxLayers = 1024;
+
+// Join and cap codes run 0..2 and pass straight to the pen; anything else keeps its default.
+constexpr int32_t kLastJoinOrCap = 2;
+
+constexpr uint32_t kOpaque = 255;
+
+}  // namespace
+
+void CGIS_LayeredSimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
+                                                const Pictor::PointD* points, const int32_t* count,
+                                                const bool* closed) noexcept {
+    // The service has checked its arguments; this guards the calls that bypass it.
+    if (symbol == nullptr || info == nullptr || info->graphics == nullptr || points == nullptr ||
+        count == nullptr || *count <= 0) {
+        return;
+    }
+    Pictor::GraphicsPath path;
+    try {
+        if (closed != nullptr && *closed) {
+            path.AddPolygon(points, *count);
+        } else {
+            path.AddLines(points, *count);
+        }
+    } catch (const std::bad_alloc&) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::Symbolize", "new PointF Failed");
+        return;
+    }
+    const IGIS_LayeredSimpleLineSymbol* line = symbol->GetLayeredSimpleLineSymbol();
+    if (line == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::Symbolize",
+                      "SimpleLineSymbol Pointer Is NuLL");
+        return;
+    }
+    DrawHalo(line, info, &path, line->GetHalo());
+    // The count is asked again before every layer, as the symbol may answer differently.
+    for (int32_t i = 0; i < line->GetLayerCount() && i < kMaxLayers; ++i)
+        DrawLayer(line->GetLayer(&i), info, &path);
+}
+
+void CGIS_LayeredSimpleLineSymbolize::DrawHalo(const IGIS_LayeredSimpleLineSymbol* line,
+                                               const SymbolizeInfo* info, const Pictor::GraphicsPath* path,
+                                               const SymbolHalo* halo) noexcept {
+    if (halo == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::DrawHalo", "pHalo == NULL");
+        return;
+    }
+    if (!halo->enabled) return;
+    // The halo reaches halo->size beyond each edge of the whole line; neither the override colour
+    // nor any layer's transparency applies to it.
+    const double width = (line->GetWidth() + 2.0 * halo->size) * info->sizeRatio * info->scale;
+    const uint32_t colour =
+        symbolize::WithAlpha(kOpaque, symbolize::MapSymbolColour(info->colorTable, halo->color));
+    try {
+        const Pictor::Pen pen(Pictor::Color(colour), width);
+        info->graphics->DrawPath(&pen, path, 0);
+    } catch (const std::bad_alloc&) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::DrawHalo", "Out Of Memory");
+    }
+}
+
+void CGIS_LayeredSimpleLineSymbolize::DrawLayer(const SimpleLineLayer* layer, const SymbolizeInfo* info,
+                                                const Pictor::GraphicsPath* path) const {
+    if (layer == nullptr || layer->style == SimpleLineStyleNone || !(std::abs(layer->width) >= kZeroWidth))
+        return;
+
+    // Unlike the cartographic line, the layer's transparency applies to the override colour too.
+    const uint32_t own = info->overrideColor ? info->color : layer->color;
+    const uint32_t colour = symbolize::WithAlpha(symbolize::TruncatedAlpha(layer->transparency),
+                                                 symbolize::MapSymbolColour(info->colorTable, own));
+    try {
+        Pictor::Pen pen(Pictor::Color(colour), layer->width * info->sizeRatio * info->scale);
+        if (layer->style >= SimpleLineStyleDash && layer->style <= SimpleLineStyleDashDotDot) {
+            pen.SetDashStyle(layer->style);
+        } else if (layer->style == SimpleLineStyleCustom && layer->pattern != nullptr &&
+                   layer->patternCount > 0 && layer->patternCount <= Pictor::kMaxDashPatternLength) {
+            // Millimetres become multiples of the layer's width. A pattern the pen cannot take
+            // (longer than it keeps, or with an entry of nothing) leaves the layer solid.
+            std::vector<double> pattern(layer->pattern, layer->pattern + layer->patternCount);
+            for (double& v : pattern) v /= layer->width;
+            pen.SetDashStyle(Pictor::DashStyleCustom);
+            pen.SetDashPattern(pattern.data(), layer->patternCount);
+        }
+        if (layer->join >= 0 && layer->join <= kLastJoinOrCap) pen.SetLineJoin(layer->join);
+        if (layer->cap >= 0 && layer->cap <= kLastJoinOrCap) pen.SetLineCap(layer->cap);
+        info->graphics->DrawPath(&pen, path, 0);
+    } catch (const std::bad_alloc&) {
+        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::Symbolize", "Out Of Memory");
+    }
+}
