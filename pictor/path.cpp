@@ -108,8 +108,12 @@ void GraphicsPath::ContinueFigure(const PointD& first) {
 }
 
 void GraphicsPath::Reserve(size_t points) {
-    points_.reserve(points);
-    types_.reserve(points);
+    // Grows geometrically: paths built from many small additions stay linear in cost.
+    if (points > points_.capacity()) {
+        const size_t grown = std::max(points, 2 * points_.capacity());
+        points_.reserve(grown);
+        types_.reserve(grown);
+    }
 }
 
 void GraphicsPath::AppendRaw(const PointD& p, uint8_t type) {
