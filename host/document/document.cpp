@@ -7,10 +7,12 @@
 #include <limits>
 #include <set>
 
+#include "host/document/context_reader.h"
 #include "host/document/geojson.h"
 #include "host/document/json_reader.h"
 #include "host/document/layer_reader.h"
 #include "host/document/paths.h"
+#include "host/document/resource_reader.h"
 #include "host/document/symbol_reader.h"
 
 namespace symbolhost::document {
@@ -29,13 +31,10 @@ constexpr double kMillimetresPerInch = 25.4;
 constexpr double kLogicalUnitsPerMillimetre = 100.0;
 // Below this the scale is left open, as the library reads it.
 constexpr double kOpenScale = -0.0001;
-// Scales, size ratios and turns beyond these are typing mistakes, and would overflow sizes.
-constexpr double kMaxScale = 100000.0;
-constexpr double kMaxSizeRatio = 1000.0;
-constexpr double kMaxRotation = 36000.0;
 
 const std::vector<std::string_view> kTopKeys = {"canvas", "context",    "settings", "view",
-                                                "images", "fillImages", "symbols",  "layers"};
+                                                "images", "fillImages", "symbols",  "layers",
+                                                "resources"};
 
 class DocumentReader {
 public:
@@ -54,6 +53,7 @@ public:
         if (const auto n = top.Find("context")) ReadContext(*n);
         if (const auto n = top.Find("images")) ReadImages(*n, doc_.images);
         if (const auto n = top.Find("fillImages")) ReadImages(*n, doc_.fillImages);
+        if (const auto n = top.Find("resources")) doc_.resourceCount = ReadResources(*n, reader_, doc_.resources);
         if (const auto n = top.Find("symbols")) {
             if (n->Value().is_object()) {
                 for (const auto& [name, value] : n->Value().items()) declared_.insert(name);
@@ -61,7 +61,9 @@ public:
             ReadSymbols(*n, reader_, doc_.symbols);
         }
         if (const auto n = top.Find("view")) ReadView(*n);
-        if (const auto n = top.Find("layers")) ReadLayers(*n, doc_, reader_, budget_, declared_);
+        if (const auto n = top.Find("layers")) {
+            ReadLayers(*n, doc_, reader_, budget_, declared_, colorTables_);
+        }
         if (!doc_.view) doc_.view = DataBounds();
     }
 
@@ -116,35 +118,17 @@ private:
     }
 
     void ReadContext(const Node& at) {
-        if (!reader_.Object(at, "a context object",
-                            {"scale", "sizeRatio", "rotation", "overrideColor", "color", "colorTable"})) {
-            return;
-        }
+        ContextOverrides given;
+        ReadContextObject(at, ContextOwner::Document, doc_, reader_, colorTables_, given);
         ContextSettings& c = doc_.context;
-        if (const auto n = at.Find("scale")) {
-            c.scale = reader_.Number(*n, -1.0, kMaxScale, "drawing units per mm (-1: from the canvas)")
-                          .value_or(c.scale);
-        }
-        if (const auto n = at.Find("sizeRatio")) {
-            c.sizeRatio = reader_.Number(*n, 0.0, kMaxSizeRatio).value_or(c.sizeRatio);
-        }
-        if (const auto n = at.Find("rotation")) {
-            c.rotation = reader_.Number(*n, -kMaxRotation, kMaxRotation, "degrees").value_or(c.rotation);
-        }
-        if (const auto n = at.Find("overrideColor")) {
-            c.overrideColor = reader_.Boolean(*n).value_or(c.overrideColor);
-        }
-        if (const auto n = at.Find("color")) c.color = reader_.Colour(*n, true).value_or(c.color);
-        if (const auto n = at.Find("colorTable")) {
-            const auto path = ReadPath(*n, "the path of a colour table file", doc_, reader_);
-            if (!path) return;
-            std::string error;
-            doc_.colorTable = ColorTable::Load(*path, &error);
-            if (doc_.colorTable) {
-                c.colorTable = *path;
-            } else {
-                reader_.Fail(*n, "expected a readable colour table: " + error);
-            }
+        c.scale = given.scale.value_or(c.scale);
+        c.sizeRatio = given.sizeRatio.value_or(c.sizeRatio);
+        c.rotation = given.rotation.value_or(c.rotation);
+        c.overrideColor = given.overrideColor.value_or(c.overrideColor);
+        c.color = given.color.value_or(c.color);
+        if (given.colorTable) {
+            doc_.colorTable = std::move(given.colorTable);
+            c.colorTable = given.colorTablePath;
         }
     }
 
@@ -264,6 +248,7 @@ private:
     Reader reader_;
     GeometryBudget budget_;
     std::set<std::string, std::less<>> declared_;  // every name under "symbols", built or not
+    ColorTableCache colorTables_;                  // the context's and the features' colour tables
 };
 
 }  // namespace
@@ -315,7 +300,11 @@ ReadResult ReadDocument(const std::string& path) {
 }
 
 double ResolvedScale(const Document& document, bool yUp) {
-    if (document.context.scale >= kOpenScale) return document.context.scale;
+    return ResolvedScale(document, document.context.scale, yUp);
+}
+
+double ResolvedScale(const Document& document, double scale, bool yUp) {
+    if (scale >= kOpenScale) return scale;
     return yUp ? kLogicalUnitsPerMillimetre : document.canvas.ppi / kMillimetresPerInch;
 }
 

@@ -23,6 +23,7 @@
 #include "host/document/diagnostics.h"
 #include "host/document/kind.h"
 #include "host/host.h"
+#include "host/stores.h"
 #include "host/symbols.h"
 
 namespace symbolhost::document {
@@ -87,6 +88,19 @@ struct ContextSettings {
     std::string colorTable;  // resolved path, empty for none
 };
 
+// The drawing context one feature sets for itself: each field given replaces the document's
+// context for that feature alone. `yUp` exists only here: the document's comes from its canvas.
+struct ContextOverrides {
+    std::optional<double> scale;  // below -0.0001: chosen by the canvas, as in ContextSettings
+    std::optional<double> sizeRatio;
+    std::optional<double> rotation;
+    std::optional<bool> yUp;
+    std::optional<bool> overrideColor;
+    std::optional<uint32_t> color;
+    std::shared_ptr<ColorTable> colorTable;  // null: the document's
+    std::string colorTablePath;              // resolved path of colorTable
+};
+
 struct Settings {
     std::optional<bool> simplifyAnchorPoints;  // unset: the host's own setting, else false
     std::string configDir;                     // resolved path, empty for none
@@ -113,8 +127,17 @@ struct TextLayout {
     double y2 = 0.0;
 };
 
+// Which of the library's entries draws a feature.
+enum class Entry {
+    Points,   // Symbolize: the point entry, one call per part
+    Path,     // SymbolizePath: a line's parts as open figures, a polygon's rings as closed figures
+    Outline,  // GetPath: a library marker's outline is handed back to the host, not drawn
+};
+
 struct Feature {
     Geometry geometry = Geometry::Point;
+    Entry entry = Entry::Points;
+    ContextOverrides context;
     // Point: one point per part. Line: a polyline per part. Polygon: every ring, outer rings and
     // holes alike, each drawn on its own. Text: none.
     std::vector<std::vector<Pictor::PointD>> parts;
@@ -150,9 +173,12 @@ struct Document {
     Settings settings;
     std::optional<ViewBox> view;  // given, or the bounds of the GeoJSON data; unset without either
     double margin = 0.0;          // pixels kept free around the view box
-    std::unique_ptr<ColorTable> colorTable;
+    std::shared_ptr<ColorTable> colorTable;
     ImageTable images;
     ImageTable fillImages;
+    // Vector drawings of library markers by code, and how many the document gave.
+    VectorResourceStore resources;
+    size_t resourceCount = 0;
     SymbolLibrary symbols;
     std::vector<Layer> layers;
 
@@ -176,6 +202,8 @@ ReadResult ReadDocumentText(std::string_view text, const std::string& file, cons
 // Drawing units per millimetre of symbol size: the context's scale, or when it is left open,
 // the canvas' pixels per millimetre (y down) or 100 (yUp).
 double ResolvedScale(const Document& document, bool yUp);
+// The same for a scale given elsewhere (a feature's own): `scale` itself unless it is left open.
+double ResolvedScale(const Document& document, double scale, bool yUp);
 // Drawing units to canvas pixels: identity with y down; with yUp, hundredths of a millimetre at
 // the canvas' ppi with y flipped.
 Pictor::Matrix CanvasTransform(const Document& document);

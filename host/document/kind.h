@@ -100,7 +100,19 @@ std::string_view ShapeName(Shape shape);  // "marker", "line", "fill", "text"
 
 // The kinds, one file each.
 const Kind& SimpleLineKind();
+const Kind& CartographicLineKind();
+const Kind& HashLineKind();
+const Kind& LayeredSimpleLineKind();
+const Kind& CompoundLineKind();
+const Kind& MarkerLineKind();
 const Kind& SimpleFillKind();
+const Kind& CharMarkerKind();
+const Kind& LibMarkerKind();
+const Kind& CompoundMarkerKind();
+const Kind& PictureMarkerKind();
+
+// The placement rows every marker kind ends with; sizes below minSize are refused.
+std::vector<Property> MarkerPlacementProperties(double defaultSize, double minSize);
 
 // Building blocks for the kind tables: each makes a Property from typed accessors.
 template <typename S>

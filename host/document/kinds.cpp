@@ -9,7 +9,16 @@ const std::vector<const Kind*>& Kinds() {
     // One entry per kind file, in the order the reference lists them.
     static const std::vector<const Kind*> kinds = {
         &SimpleLineKind(),
+        &CartographicLineKind(),
+        &HashLineKind(),
+        &LayeredSimpleLineKind(),
+        &CompoundLineKind(),
+        &MarkerLineKind(),
         &SimpleFillKind(),
+        &CharMarkerKind(),
+        &LibMarkerKind(),
+        &CompoundMarkerKind(),
+        &PictureMarkerKind(),
     };
     return kinds;
 }

@@ -64,8 +64,8 @@ std::optional<std::string> ValueKey(const Json& value) {
 class LayerReader {
 public:
     LayerReader(Document& document, Reader& reader, GeometryBudget& budget,
-                const std::set<std::string, std::less<>>& declared)
-        : doc_(document), reader_(reader), budget_(budget), declared_(declared) {}
+                const std::set<std::string, std::less<>>& declared, ColorTableCache& colorTables)
+        : doc_(document), reader_(reader), budget_(budget), declared_(declared), colorTables_(colorTables) {}
 
     void ReadLayers(const Node& at) {
         if (!reader_.Array(at, "an array of at most " + std::to_string(kMaxLayers) + " layers", 0,
@@ -184,11 +184,38 @@ public:
                                  std::string(found));
             return;
         }
+        if (feature.entry == Entry::Outline && entry.kind->type != SymbolTypeLibMarker) {
+            reader_.Fail(at, "expected a library marker symbol for \"entry\": \"getPath\", found the " +
+                                 std::string(entry.kind->name) + " symbol \"" + entry.name + "\"");
+            return;
+        }
         feature.symbol = *symbol;
         layer.features.push_back(std::move(feature));
     }
 
     // ---- inline features ----
+
+    // "entry": which of the library's entries draws the feature; it must suit the geometry.
+    bool ReadEntry(const Node& at, Feature& feature) {
+        const auto name = reader_.String(at, "\"points\", \"path\" or \"getPath\"");
+        if (!name) return false;
+        if (*name == "points") {
+            feature.entry = Entry::Points;
+        } else if (*name == "path" &&
+                   (feature.geometry == Geometry::Line || feature.geometry == Geometry::Polygon)) {
+            feature.entry = Entry::Path;
+        } else if (*name == "getPath" && feature.geometry == Geometry::Point) {
+            feature.entry = Entry::Outline;
+        } else if (*name == "path" || *name == "getPath") {
+            reader_.Fail(at, "expected \"" + *name + "\" only on " +
+                                 (*name == "path" ? "a line or polygon feature" : "a point feature"));
+            return false;
+        } else {
+            reader_.Expected(at, "\"points\", \"path\" or \"getPath\"");
+            return false;
+        }
+        return true;
+    }
 
     void ReadInlineFeatures(const Node& at, const SymbolChoice& choice, Layer& layer) {
         if (!at.Value().is_array()) {
@@ -207,8 +234,9 @@ public:
     }
 
     void ReadInlineFeature(const Node& at, const SymbolChoice& choice, Layer& layer) {
-        if (!reader_.Object(at, "a feature object",
-                            {"point", "line", "polygon", "text", "box", "symbol", "properties"})) {
+        if (!reader_.Object(
+                at, "a feature object",
+                {"point", "line", "polygon", "text", "box", "symbol", "properties", "context", "entry"})) {
             return;
         }
         static constexpr std::string_view kGeometryKeys[] = {"point", "line", "polygon", "text"};
@@ -253,6 +281,11 @@ public:
         if (feature.geometry != Geometry::Text && at.Find("box")) {
             reader_.Fail(*at.Find("box"), "expected a \"box\" only on a text feature");
             return;
+        }
+        if (const auto n = at.Find("entry"); n && !ReadEntry(*n, feature)) return;
+        // A fault here refuses the document, so the feature is placed all the same.
+        if (const auto n = at.Find("context")) {
+            ReadContextObject(*n, ContextOwner::Feature, doc_, reader_, colorTables_, feature.context);
         }
         Place(std::move(feature), Pick(choice, properties, at.Find("symbol"), at), *geometry,
               "a " + std::string(key), layer);
@@ -363,13 +396,14 @@ public:
     Reader& reader_;
     GeometryBudget& budget_;
     const std::set<std::string, std::less<>>& declared_;
+    ColorTableCache& colorTables_;
 };
 
 }  // namespace
 
 void ReadLayers(const Node& layers, Document& document, Reader& reader, GeometryBudget& budget,
-                const std::set<std::string, std::less<>>& declared) {
-    LayerReader(document, reader, budget, declared).ReadLayers(layers);
+                const std::set<std::string, std::less<>>& declared, ColorTableCache& colorTables) {
+    LayerReader(document, reader, budget, declared, colorTables).ReadLayers(layers);
 }
 
 }  // namespace symbolhost::document

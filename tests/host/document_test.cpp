@@ -10,6 +10,7 @@
 
 #include "contracts/symbol/fill.h"
 #include "host/document/property_json.h"
+#include "host/line_symbols.h"
 #include "pictor/cairo_canvas.h"
 
 namespace {
@@ -480,6 +481,93 @@ TEST_F(SymbolRoundTripTest, MembersEqualToALibrarySymbolAreWrittenByName) {
         EXPECT_TRUE(SameSymbol(*back.Find(e.name)->symbol, *e.symbol)) << e.name;
     }
     EXPECT_FALSE(SameSymbol(*back.Find("lake")->symbol, *back.Find("pond")->symbol));
+}
+
+// Every property of the line kinds, each set away from its default, comes back equal.
+class LineKindRoundTripTest : public SymbolRoundTripTest {
+protected:
+    void ExpectBack(const char* kindName, SymbolPtr<> symbol) {
+        const Kind* kind = FindKind(kindName);
+        ASSERT_NE(kind, nullptr) << kindName;
+        SymbolLibrary library;
+        ASSERT_TRUE(library.Add("s", std::move(symbol)));
+        const SymbolLibrary back = RoundTrip(library);
+        ASSERT_NE(back.Find("s"), nullptr) << text_;
+        IGIS_Symbol& b = *back.Find("s")->symbol;
+        ASSERT_TRUE(kind->hasView(b)) << text_;
+        EXPECT_TRUE(SameSymbol(b, *library.Find("s")->symbol)) << text_;
+        const auto same = [](IGIS_Symbol* x, IGIS_Symbol* y) { return x && y && SameSymbol(*x, *y); };
+        for (const Property& p : kind->properties) {
+            EXPECT_FALSE(SameValue(p, p.get(b), p.fallback, same)) << kindName << "." << p.key << "\n"
+                                                                   << text_;
+        }
+    }
+};
+
+TEST_F(LineKindRoundTripTest, CartographicAndHashLines) {
+    SymbolPtr<CartographicLineSymbol> c(new CartographicLineSymbol);
+    c->SetColor(0x123456);
+    c->SetTransparency(20);
+    c->SetWidth(0.1 + 0.2);
+    c->SetOffset(-1.5);
+    c->SetDashArray({2.0, 1.0 / 3.0});
+    c->SetDrawDashesSeparately(true);
+    c->SetLineJoin(CartographicJoinMiter);
+    c->SetLineCap(2);
+    c->SetExcursion(4.0);
+    ExpectBack("cartographicLine", SymbolPtr<>(c.release()));
+
+    SymbolPtr<HashLineSymbol> h(new HashLineSymbol);
+    h->SetColor(0x654321);
+    h->SetTransparency(5);
+    h->SetWidth(0.4);
+    h->SetHashLength(3.5);
+    h->SetHashInterval(1.25);
+    h->SetStartOffset(0.75);
+    h->SetOffset(1.0);
+    h->SetLineCap(1);
+    ExpectBack("hashLine", SymbolPtr<>(h.release()));
+}
+
+TEST_F(LineKindRoundTripTest, LayeredAndCompoundLinesKeepTheirLayersAndMembers) {
+    SymbolPtr<LayeredSimpleLineSymbol> l(new LayeredSimpleLineSymbol);
+    l->SetWidth(2.5);
+    l->SetHalo({0.3, 0x00FF00, true});
+    LineLayer dashed;
+    dashed.width = 0.5;
+    dashed.style = SimpleLineStyleCustom;
+    dashed.pattern = {1.0, 0.5};
+    dashed.join = 0;
+    dashed.cap = 1;
+    dashed.color = 0xFF0000;
+    dashed.transparency = 10;
+    l->SetLayers({LineLayer{}, dashed});
+    ExpectBack("layeredSimpleLine", SymbolPtr<>(l.release()));
+
+    SymbolPtr<CompoundLineSymbol> c(new CompoundLineSymbol);
+    c->AddLine(UnusualLine().release());
+    c->AddLine(new HashLineSymbol, false);
+    ExpectBack("compoundLine", SymbolPtr<>(c.release()));
+}
+
+TEST_F(LineKindRoundTripTest, MarkerLine) {
+    SymbolPtr<MarkerLineSymbol> m(new MarkerLineSymbol);
+    m->SetMarkerResourceCode(7);
+    m->SetColor(0x112233);
+    m->SetFillValue(0x445566);
+    m->SetUseFill(true);
+    m->SetTransparency(15);
+    m->SetMarkerSize(3.0, 2.0);
+    m->SetMarkerOption(1);
+    m->SetPlacementMode(MarkerLinePlacementPercent);
+    m->SetMarkerGap(5.0);
+    m->SetStartOffset(1.0);
+    m->SetMarkerOffset(-0.5);
+    m->SetPosition(50.0);
+    m->SetAlongShift(0.25);
+    m->SetAcrossShift(-0.25);
+    m->SetMarkerAngle(90.0);
+    ExpectBack("markerLine", SymbolPtr<>(m.release()));
 }
 
 TEST_F(SymbolRoundTripTest, TheLibraryRefusesWhatADocumentCouldNotHold) {

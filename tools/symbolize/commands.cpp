@@ -1,14 +1,18 @@
 #include "tools/symbolize/commands.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "host/document/document.h"
 #include "host/host.h"
+#include "tools/symbolize/dump.h"
 #include "tools/symbolize/legend.h"
 #include "tools/symbolize/output.h"
 #include "tools/symbolize/progress.h"
@@ -46,11 +50,48 @@ void PrintLog(const std::vector<symbolhost::LogEntry>& entries, std::ostream& er
     }
 }
 
+bool IsDumpPath(const std::string& path) {
+    constexpr std::string_view kExtension = ".json";
+    return path.size() >= kExtension.size() &&
+           std::equal(kExtension.rbegin(), kExtension.rend(), path.rbegin(),
+                      [](char e, char c) { return e == std::tolower(static_cast<unsigned char>(c)); });
+}
+
+// render to .json: the document's layers drawn onto a recording canvas of the canvas size, written
+// as a drawing dump with everything the library logged.
+int RenderDump(const std::string& documentPath, const std::string& outputPath, std::ostream& err) {
+    std::unique_ptr<Document> document = Load(documentPath, err);
+    if (!document) return kExitRefused;
+    const DocumentServices services(*document);
+    symbolhost::ScopedCaptureLog capture;
+    StopOnInterrupt();
+    std::string error;
+    std::optional<dump::Json> result;
+    {
+        ProgressMeter meter("drawing features");
+        const Progress progress = [&meter](size_t done, size_t total) { return meter(done, total); };
+        result = DumpMap(*document, capture.log(), progress, &error);
+    }
+    PrintLog(capture.log().Entries(), err);
+    if (Interrupted()) {
+        err << "symbolize: interrupted; " << outputPath << " was not written\n";
+        return kExitInterrupted;
+    }
+    if (!result || !dump::WriteFile(*result, outputPath, &error)) {
+        err << "symbolize: " << outputPath << ": " << error << '\n';
+        return kExitRefused;
+    }
+    return 0;
+}
+
 // render and gallery: the document's layers, or its legend sheet, into a picture.
 int Draw(const std::string& documentPath, const std::string& outputPath, bool legend, std::ostream& err) {
+    if (!legend && IsDumpPath(outputPath)) return RenderDump(documentPath, outputPath, err);
     const std::optional<Format> format = FormatOf(outputPath);
     if (!format) {
-        err << "symbolize: " << outputPath << ": expected a picture file ending in .png, .svg or .pdf\n";
+        err << "symbolize: " << outputPath << ": expected "
+            << (legend ? "a picture file ending in .png, .svg or .pdf\n"
+                       : "a picture file ending in .png, .svg or .pdf, or a drawing dump ending in .json\n");
         return kExitUsage;
     }
     std::unique_ptr<Document> document = Load(documentPath, err);
@@ -111,7 +152,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     std::string output;
     CLI::App* render = app.add_subcommand("render", "Draw the document's layers into a picture.");
     render->add_option("document", document, "The document (JSON)")->required();
-    render->add_option("-o,--output", output, "The picture: .png, .svg or .pdf")->required();
+    render->add_option("-o,--output", output, "The picture: .png, .svg or .pdf; or .json for a drawing dump")
+        ->required();
 
     CLI::App* gallery = app.add_subcommand(
         "gallery", "Draw a legend sheet of every symbol in the document, each on a sample.");

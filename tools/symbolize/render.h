@@ -8,8 +8,10 @@
 #include <string>
 
 #include "contracts/pictor/graphics.h"
+#include "contracts/pictor/path.h"
 #include "host/document/document.h"
 #include "symbolize/symbolize.h"
+#include "tools/symbolize/dump.h"
 
 namespace symbolize_tool {
 
@@ -33,12 +35,29 @@ private:
 
     bool images_ = false;
     bool fillImages_ = false;
+    bool resources_ = false;
     // Each property changed, with the value it had (nullopt: it was not set).
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Draws every layer in order. False when `progress` stopped it.
+// Given each outline a feature asked for with "getPath" and the library built, in drawing units,
+// with `world`, the transform from drawing units to device pixels; answering false stops the
+// drawing.
+using OutlineSink = std::function<bool(const Pictor::GraphicsPath& outline, const Pictor::Matrix& world)>;
+
+// The drawing context of one feature: `base` with the fields the feature sets for itself.
+SymbolizeInfo FeatureInfo(const symbolhost::document::Document& document, const SymbolizeInfo& base,
+                          const symbolhost::document::ContextOverrides& own);
+
+// Draws every layer in order. False when `progress` or `outlines` stopped it.
 bool DrawMap(const symbolhost::document::Document& document, Pictor::Graphics& graphics,
-             const Progress& progress);
+             const Progress& progress, const OutlineSink& outlines = nullptr);
+
+// Draws the layers onto a recording canvas of the document's canvas size and returns them as a
+// drawing dump, with the entries `log` holds when the drawing ends (the caller installs it). Null
+// with *error when `progress` stopped it or the dump outgrew its limits.
+std::optional<dump::Json> DumpMap(const symbolhost::document::Document& document,
+                                  const symbolhost::CaptureLog& log, const Progress& progress,
+                                  std::string* error);
 
 }  // namespace symbolize_tool

@@ -1,0 +1,59 @@
+// "charMarker": one character of a font, stretched to the marker's size.
+#include "contracts/symbol/marker.h"
+#include "host/document/kind.h"
+#include "host/marker_symbols.h"
+
+namespace symbolhost::document {
+namespace {
+
+constexpr Range kPercent{0.0, 100.0, "%"};
+// Codes are single bytes of the symbol library's code page; below 33 are controls and space.
+constexpr Range kCharacterCode{33.0, 255.0, ""};
+constexpr Range kFontSize{0.0, 1000.0, "mm"};
+
+const IGIS_CharMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetCharMarkerSymbol(); }
+// Setters only reach symbols this kind's `make` created.
+CharMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<CharMarkerSymbol&>(s); }
+
+Kind Make() {
+    Kind kind;
+    kind.name = "charMarker";
+    kind.type = SymbolTypeCharMarker;
+    kind.shape = Shape::Marker;
+    kind.summary = "one character of a font, such as a star or a cross, placed on the point";
+    kind.make = [] { return SymbolPtr<>(new CharMarkerSymbol); };
+    kind.hasView = [](IGIS_Symbol& s) { return s.GetCharMarkerSymbol() != nullptr; };
+    kind.properties = {
+        IntegerProperty(
+            "code", 'A', kCharacterCode, "the character, a byte of the library's code page (Windows-1252)",
+            [](IGIS_Symbol& s) { return *View(s).GetCharacterCode(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetCharacterCode(v); }),
+        TextProperty(
+            "font", "DejaVu Sans", "the font family the character is taken from",
+            [](IGIS_Symbol& s) { return std::string(View(s).GetFontName()); },
+            [](IGIS_Symbol& s, const std::string& v) { Edit(s).SetFontName(v); }),
+        NumberProperty(
+            "fontSize", kDefaultMarkerSize, kFontSize, "size the glyph is laid out at before stretching",
+            [](IGIS_Symbol& s) { return *View(s).GetFontSize(); },
+            [](IGIS_Symbol& s, double v) { Edit(s).SetFontSize(v); }),
+        ColourProperty(
+            "color", 0x000000, "of the character", [](IGIS_Symbol& s) { return *View(s).GetColor(); },
+            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
+        IntegerProperty(
+            "transparency", 0, kPercent, "0 opaque, 100 invisible",
+            [](IGIS_Symbol& s) { return *View(s).GetTransparency(); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+    };
+    for (Property& p : MarkerPlacementProperties(kDefaultMarkerSize, 0.0))
+        kind.properties.push_back(std::move(p));
+    return kind;
+}
+
+}  // namespace
+
+const Kind& CharMarkerKind() {
+    static const Kind kind = Make();
+    return kind;
+}
+
+}  // namespace symbolhost::document

@@ -1,0 +1,117 @@
+// "compoundMarker": member markers stacked in a design box of their own, the box stretched to the
+// marker's size and its anchor put on the point.
+#include <algorithm>
+#include <cstdint>
+
+#include "contracts/symbol/marker.h"
+#include "host/document/kind.h"
+#include "host/marker_symbols.h"
+
+namespace symbolhost::document {
+namespace {
+
+// A stack of more markers than this is no longer one map symbol.
+constexpr size_t kMaxMembers = 64;
+// What a new compound marker has: a 10 mm stack over a 10 mm box centred on the anchor.
+constexpr double kStackSize = 10.0;
+constexpr double kHalfBox = kStackSize / 2.0;
+constexpr Range kDesign{-1000.0, 1000.0, "mm"};
+constexpr Range kMemberIndex{0.0, static_cast<double>(kMaxMembers - 1), ""};
+
+IGIS_CompoundMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetCompoundMarkerSymbol(); }
+CompoundMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<CompoundMarkerSymbol&>(s); }
+
+MemberList Members(IGIS_Symbol& s) {
+    MemberList members;
+    const int32_t count = View(s).GetMarkerCount();
+    for (int32_t i = 0; i < count; ++i) members.push_back(View(s).GetMarker(&i));
+    return members;
+}
+
+// Each member is copied; the stack of a new symbol is empty, so members join in document order.
+void SetMembers(IGIS_Symbol& s, const MemberList& members) {
+    for (IGIS_Symbol* member : members) {
+        if (member != nullptr) Edit(s).AddMarker(member->Clone());
+    }
+}
+
+std::vector<double> Hidden(IGIS_Symbol& s) {
+    std::vector<double> hidden;
+    const int32_t count = View(s).GetMarkerCount();
+    for (int32_t i = 0; i < count; ++i) {
+        if (!View(s).IsMarkerVisible(&i)) hidden.push_back(i);
+    }
+    return hidden;
+}
+
+// Runs after "markers"; indices past the last member are ignored.
+void SetHidden(IGIS_Symbol& s, const std::vector<double>& hidden) {
+    const int32_t count = View(s).GetMarkerCount();
+    for (double index : hidden) {
+        const auto i = static_cast<int32_t>(index);
+        if (i >= 0 && i < count) Edit(s).SetMarkerVisible(i, false);
+    }
+}
+
+std::vector<double> Anchor(IGIS_Symbol& s) {
+    double x = 0.0;
+    double y = 0.0;
+    View(s).GetAnchorPoint(&x, &y);
+    return {x, y};
+}
+
+// Fewer numbers than needed keep the defaults for the rest.
+void SetAnchor(IGIS_Symbol& s, const std::vector<double>& v) {
+    Edit(s).SetAnchorPoint(!v.empty() ? v[0] : 0.0, v.size() > 1 ? v[1] : 0.0);
+}
+
+std::vector<double> Extent(IGIS_Symbol& s) {
+    std::vector<double> e(4);
+    View(s).GetExtent(e.data());
+    return e;
+}
+
+void SetExtent(IGIS_Symbol& s, const std::vector<double>& v) {
+    const double d[4] = {-kHalfBox, kHalfBox, -kHalfBox, kHalfBox};
+    auto at = [&](size_t i) { return i < v.size() ? v[i] : d[i]; };
+    Edit(s).SetExtent(at(0), at(1), at(2), at(3));
+}
+
+Kind Make() {
+    Kind kind;
+    kind.name = "compoundMarker";
+    kind.type = SymbolTypeCompoundMarker;
+    kind.shape = Shape::Marker;
+    kind.summary = "a stack of markers of any kind, drawn in order, moved and resized as one";
+    kind.make = [] { return SymbolPtr<>(new CompoundMarkerSymbol); };
+    kind.hasView = [](IGIS_Symbol& s) { return s.GetCompoundMarkerSymbol() != nullptr; };
+    Property anchor =
+        NumbersProperty("anchor", kDesign, 2, "[x, y]: the point of the design box put on the feature point",
+                        Anchor, SetAnchor);
+    anchor.fallback = std::vector<double>{0.0, 0.0};
+    Property extent = NumbersProperty(
+        "extent", kDesign, 4,
+        "[x1, x2, y1, y2]: the design box members are placed in, stretched to width and height", Extent,
+        SetExtent);
+    extent.fallback = std::vector<double>{-kHalfBox, kHalfBox, -kHalfBox, kHalfBox};
+    kind.properties = {
+        SymbolsProperty("markers", Shape::Marker, kMaxMembers,
+                        "the members, names or inline markers, each drawn over the ones before", Members,
+                        SetMembers),
+        NumbersProperty("hidden", kMemberIndex, kMaxMembers, "indices of members kept but not drawn", Hidden,
+                        SetHidden),
+        std::move(anchor),
+        std::move(extent),
+    };
+    for (Property& p : MarkerPlacementProperties(kStackSize, 0.0)) kind.properties.push_back(std::move(p));
+    return kind;
+}
+
+}  // namespace
+
+const Kind& CompoundMarkerKind() {
+    static const Kind kind = Make();
+    return kind;
+}
+
+}  // namespace symbolhost::document
