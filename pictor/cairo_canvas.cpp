@@ -1,4 +1,5 @@
 // Rendering through Cairo, shared by the raster, SVG and PDF canvases.
+#include "pictor/guarded.h"
 #include "pictor/cairo_canvas.h"
 
 #include <cairo-pdf.h>
@@ -308,17 +309,6 @@ private:
     int fd_ = -1;
 };
 
-// Runs a drawing call guarded: no exception leaves the layer.
-template <typename Call>
-Status Guarded(Call call) noexcept {
-    try {
-        return call();
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    } catch (...) {
-        return GenericError;
-    }
-}
 
 Status CheckCanvasSize(int width, int height) {
     if (width < 1 || height < 1) return InvalidParameter;

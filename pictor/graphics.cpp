@@ -1,4 +1,5 @@
 // Graphics: argument checks and drawing state in front of a canvas.
+#include "pictor/guarded.h"
 #include "contracts/pictor/graphics.h"
 
 #include <atomic>
@@ -70,17 +71,6 @@ bool UsableBrush(const Brush& brush) {
     return false;
 }
 
-// Runs a call that may allocate; no exception leaves the layer.
-template <typename Call>
-Status Guarded(Call call) noexcept {
-    try {
-        return call();
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    } catch (...) {
-        return GenericError;
-    }
-}
 
 }  // namespace
 
