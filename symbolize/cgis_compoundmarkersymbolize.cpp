@@ -5,7 +5,7 @@
 
 #include "contracts/symbol/marker.h"
 #include "symbolize/cgis_symbolmatrix.h"
-#include "symbolize/marker_support.h"
+#include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_log.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "contracts/symbol/marker.h"
 #include "contracts/symbol/resource.h"
 #include "symbolize/cgis_libmarkersymbolize.h"
-#include "symbolize/marker_support.h"
+#include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
 

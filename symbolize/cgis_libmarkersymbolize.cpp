@@ -9,7 +9,7 @@
 #include "contracts/symbol/marker.h"
 #include "contracts/symbol/resource.h"
 #include "symbolize/cgis_symbolmatrix.h"
-#include "symbolize/marker_support.h"
+#include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
 

@@ -7,7 +7,7 @@
 #include "contracts/pictor/graphics.h"
 #include "contracts/symbol/marker.h"
 #include "symbolize/cgis_symbolmatrix.h"
-#include "symbolize/marker_support.h"
+#include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_log.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "contracts/symbol/fill.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
+#include "symbolize/symbolize_support.h"
 
 namespace {
 
@@ -33,14 +34,12 @@ void CGIS_SimpleFillSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
     if (symbol == nullptr || info == nullptr || info->graphics == nullptr || points == nullptr) return;
     const IGIS_SimpleFillSymbol* fill = symbol->GetSimpleFillSymbol();
     if (fill == nullptr) return;
-    try {
+    const bool filled = symbolize::GuardMemory("CGIS_SimpleFillSymbolize::Symbolize", [&] {
         Pictor::GraphicsPath path;
         path.AddPolygon(points, *count);
         FillInterior(fill, info, &path);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleFillSymbolize::Symbolize", "Out Of Memory");
-        return;
-    }
+    });
+    if (!filled) return;
     const bool clockwise = fill->IsOutlineClockwise();
     outline_.DrawOutline(symbol, info, points, count, &clockwise);
 }
@@ -50,12 +49,8 @@ void CGIS_SimpleFillSymbolize::SymbolizePath(IGIS_Symbol* symbol, const Symboliz
     if (symbol == nullptr || info == nullptr || info->graphics == nullptr || path == nullptr) return;
     const IGIS_SimpleFillSymbol* fill = symbol->GetSimpleFillSymbol();
     if (fill == nullptr) return;
-    try {
-        FillInterior(fill, info, path);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleFillSymbolize::SymbolizePath", "Out Of Memory");
+    if (!symbolize::GuardMemory("CGIS_SimpleFillSymbolize::SymbolizePath", [&] { FillInterior(fill, info, path); }))
         return;
-    }
     outline_.DrawOutlinePath(symbol, info, path);
 }
 

@@ -1,0 +1,51 @@
+// Small pieces every symbolizer shares: reading the symbol model's optional values, the size
+// rule, the out-of-memory guard, and the caps that keep what a resource asks for bounded.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <source_location>
+
+#include "symbolize/symbolize.h"
+#include "symbolize/symbolize_log.h"
+
+namespace symbolize {
+
+// A value the symbol gives through a pointer that may be null ("not set").
+template <typename T>
+T ValueOr(const T* value, T fallback) {
+    return value ? *value : fallback;
+}
+
+// Drawing units per millimetre of symbol size: the call's size ratio times its scale. Marker
+// offsets and some text sizes use the scale alone and do not go through this.
+inline double SizeScale(const SymbolizeInfo* info) { return info->sizeRatio * info->scale; }
+
+// Runs one drawing step that may allocate. An allocation failure is logged as "Out Of Memory"
+// under `function`, at the caller's source position, and reported as false; no exception leaves.
+template <typename Step>
+bool GuardMemory(const char* function, Step&& step,
+                 std::source_location where = std::source_location::current()) noexcept {
+    try {
+        step();
+        return true;
+    } catch (const std::bad_alloc&) {
+        LogFormatted(LogLevelError, function, where.file_name(), static_cast<int>(where.line()), "Out Of Memory");
+        return false;
+    }
+}
+
+// Elements drawn per library marker. Hand-made map symbols have a few dozen; a resource with more
+// than this is corrupt, and only its first elements are drawn.
+inline constexpr size_t kMaxResourceElements = 4096;
+// Points in one element's figure (a polyline, or the sum of a path's sub-paths): far beyond any
+// drawn symbol, small enough that a corrupt count cannot exhaust memory.
+inline constexpr size_t kMaxElementPoints = 65536;
+// Sub-paths of one path element.
+inline constexpr size_t kMaxElementSubPaths = 4096;
+// Coordinates and sizes in resource units are at most this large in magnitude. Resources are
+// drawn on grids of a few hundred units; anything beyond is corrupt, and such an element is
+// skipped before its numbers reach the drawing surface.
+inline constexpr double kMaxResourceCoordinate = 1.0e6;
+
+}  // namespace symbolize
