@@ -5,6 +5,7 @@
 
 #include "contracts/symbol/marker.h"
 #include "symbolize/cgis_symbolmatrix.h"
+#include "symbolize/marker_natural_size.h"
 #include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_log.h"
 
@@ -59,11 +60,28 @@ StackFactors Factors(const IGIS_CompoundMarkerSymbol* marker) {
             StackFactor(ValueOr(marker->GetHeight(), kUnsetSize), std::abs(extent[2] - extent[3]))};
 }
 
-// Member sizes are scaled with the stack; an unset one stays unset, so that the member keeps its
-// natural size rather than turning negative.
-double ScaledSize(const double* size, double factor) {
+// The size a member draws at when its own size is unset (-1): a library marker's drawing, a
+// stack's design box; none for the other kinds.
+symbolize::NaturalSize MemberNaturalSize(IGIS_Symbol* member) {
+    if (const IGIS_LibMarkerSymbol* lib = member->GetLibMarkerSymbol()) {
+        const VectorSymbolResource* resource = symbolize::FindLibMarkerResource(member, lib);
+        return resource ? symbolize::NaturalMarkerSize(lib, *resource) : symbolize::NaturalSize{};
+    }
+    if (const IGIS_CompoundMarkerSymbol* stack = member->GetCompoundMarkerSymbol()) {
+        double extent[4] = {0.0, 0.0, 0.0, 0.0};
+        stack->GetExtent(extent);
+        return {std::abs(extent[0] - extent[1]), std::abs(extent[2] - extent[3])};
+    }
+    return {};
+}
+
+// Member sizes are scaled with the stack. An unset one takes the member's natural size, so that
+// it stretches like its siblings; without a natural size it stays unset rather than turning
+// negative.
+double ScaledSize(const double* size, double natural, double factor) {
     const double value = ValueOr(size, kUnsetSize);
-    return std::abs(kUnsetSize - value) < kTolerance ? value : value * factor;
+    if (std::abs(kUnsetSize - value) >= kTolerance) return value * factor;
+    return natural >= kTolerance ? natural * factor : value;
 }
 
 // Releases a member's copy when it goes out of scope.
@@ -148,8 +166,9 @@ void CGIS_CompoundMarkerSymbolize::DrawMembers(IGIS_CompoundMarkerSymbol* marker
 
         placed->SetXOffset(0.0);
         placed->SetYOffset(0.0);
-        placed->SetWidth(ScaledSize(placed->GetWidth(), factors.width));
-        placed->SetHeight(ScaledSize(placed->GetHeight(), factors.height));
+        const symbolize::NaturalSize natural = MemberNaturalSize(copy.get());
+        placed->SetWidth(ScaledSize(placed->GetWidth(), natural.width, factors.width));
+        placed->SetHeight(ScaledSize(placed->GetHeight(), natural.height, factors.height));
         if (flipY) placed->SetFlipY(!ValueOr(placed->GetFlipY(), false));
         if (flipX) placed->SetFlipX(!ValueOr(placed->GetFlipX(), false));
         placed->SetAngle(ValueOr(placed->GetAngle(), 0.0) + stackAngle);
@@ -166,7 +185,7 @@ void CGIS_CompoundMarkerSymbolize::GetCompoundTransform(const IGIS_CompoundMarke
     double ay = 0.0;
     marker->GetAnchorPoint(&ax, &ay);
     const StackFactors factors = Factors(marker);
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
     const double s = info->scale;
 
     CGIS_SymbolMatrix& m = *matrix;

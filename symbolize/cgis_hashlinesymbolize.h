@@ -7,10 +7,6 @@
 #include "contracts/pictor/types.h"
 #include "symbolize/symbolize.h"
 
-namespace Pictor {
-class GraphicsPath;
-}  // namespace Pictor
-
 class CGIS_HashLineSymbolize {
 public:
     CGIS_HashLineSymbolize() = default;
@@ -18,16 +14,4 @@ public:
 
     void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
                    const int32_t* count) noexcept;
-
-private:
-    // Where and how long the strokes are, in drawing units.
-    struct Strokes {
-        double interval = 0.0;  // between stroke centres along the line
-        double length = 0.0;    // of each stroke, across the line
-        double offset = 0.0;    // of the stroke centres, along (sin, -cos) of the direction of travel
-    };
-    // Adds the strokes of segment p-q to `path`; `carry` is the distance still to go to the next
-    // stroke, taken over from the segment before and handed on to the next.
-    void AddSegmentStrokes(Pictor::PointD p, const Pictor::PointD& q, const Strokes& strokes, double* carry,
-                           Pictor::GraphicsPath* path) const;
 };

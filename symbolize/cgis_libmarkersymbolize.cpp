@@ -9,6 +9,7 @@
 #include "contracts/symbol/marker.h"
 #include "contracts/symbol/resource.h"
 #include "symbolize/cgis_symbolmatrix.h"
+#include "symbolize/marker_natural_size.h"
 #include "symbolize/symbolize_support.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
@@ -31,7 +32,7 @@ bool IsDegenerate(const VectorSymbolResource& resource) {
 
 // Factor that stretches a natural size to the marker's size; 1 keeps the natural size, which is
 // also what an unset size or an empty natural size gives.
-double SizeFactor(const double* markerSize, double natural) {
+double StretchFactor(const double* markerSize, double natural) {
     const double size = ValueOr(markerSize, kUnsetSize);
     if (std::abs(kUnsetSize - size) >= kTolerance && std::abs(natural) >= kTolerance) return size / natural;
     return 1.0;
@@ -102,15 +103,7 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
 
 VectorSymbolResource* CGIS_LibMarkerSymbolize::FindResource(IGIS_Symbol* symbol,
                                                             const IGIS_LibMarkerSymbol* libMarker) const {
-    const Symbol2FactoryId resolverId{Symbol2FactoryResolver};
-    IGIS_Symbol2Factory* factory = GIS_GetSymbol2FactoryObject();
-    IGIS_SymbolResourceResolver* resolver = factory ? factory->QueryResolver(&resolverId) : nullptr;
-    if (VectorSymbolResource* embedded = resolver ? resolver->GetEmbeddedResource(symbol) : nullptr) {
-        return embedded;
-    }
-    const uint32_t* code = libMarker->GetResourceCode();
-    IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject();
-    return code && store ? store->GetResource(code) : nullptr;
+    return symbolize::FindLibMarkerResource(symbol, libMarker);
 }
 
 bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
@@ -125,23 +118,9 @@ bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
     const double s = info->scale;
 
     // Natural size of the drawing in resource units.
-    double width = std::abs(resource->extentX1 - resource->extentX2);
-    double height = std::abs(resource->extentY1 - resource->extentY2);
-    if (ValueOr<int32_t>(libMarker->GetBoundsMode(), LibMarkerBoundsExtent) != LibMarkerBoundsExtent) {
-        // A store that cannot answer leaves the resource's own extent in the box.
-        double box[4] = {resource->extentX1, resource->extentX2, resource->extentY1, resource->extentY2};
-        const uint32_t code = ValueOr<uint32_t>(libMarker->GetResourceCode(), 0);
-        double place[3] = {0.0, 0.0, 0.0};
-        double hintWidth = -1.0;
-        double hintHeight = -1.0;
-        bool flags[4] = {false, false, false, false};
-        if (IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject()) {
-            store->GetResourceBounds(box, &code, &place[0], &place[1], &place[2], &hintWidth, &hintHeight,
-                                     &flags[0], &flags[1], &flags[2], &flags[3]);
-        }
-        width = std::abs(box[1] - box[0]);
-        height = std::abs(box[2] - box[3]);
-    }
+    const symbolize::NaturalSize natural = symbolize::NaturalMarkerSize(libMarker, *resource);
+    const double width = natural.width;
+    const double height = natural.height;
 
     double ax = resource->anchorX;
     double ay = resource->anchorY;
@@ -150,8 +129,8 @@ bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
         ax = width * 0.5;
         ay = height * 0.5;
     }
-    const double sx = SizeFactor(libMarker->GetMarkerWidth(), width) * info->sizeRatio * s;
-    const double sy = SizeFactor(libMarker->GetMarkerHeight(), height) * info->sizeRatio * s;
+    const double sx = StretchFactor(libMarker->GetMarkerWidth(), width) * info->sizeRatio * s;
+    const double sy = StretchFactor(libMarker->GetMarkerHeight(), height) * info->sizeRatio * s;
 
     CGIS_SymbolMatrix m;
     m.ScaleAt(sx, sy, ax, ay, true);
@@ -175,7 +154,7 @@ Pictor::RectD CGIS_LibMarkerSymbolize::ComputeBackgroundRect(const IGIS_LibMarke
                                                              const Pictor::PointD* points) const {
     double extent[4] = {0.0, 0.0, 0.0, 0.0};  // x1, x2, y1, y2
     libMarker->GetExtent(extent);
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
     return Pictor::RectD(points[0].x + extent[0] * k, points[0].y + extent[3] * k,
                          (extent[1] - extent[0]) * k, (extent[2] - extent[3]) * k);
 }

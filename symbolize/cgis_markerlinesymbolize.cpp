@@ -2,22 +2,22 @@
 
 #include <cmath>
 #include <memory>
-#include <new>
-#include <numbers>
 #include <vector>
 
 #include "contracts/host.h"
 #include "contracts/symbol/line.h"
 #include "contracts/symbol/marker.h"
 #include "contracts/symbol/resource.h"
-#include "symbolize/cgis_cartographiclinesymbolize.h"
 #include "symbolize/line_geometry.h"
+#include "symbolize/marker_natural_size.h"
 #include "symbolize/symbolize_log.h"
+#include "symbolize/symbolize_support.h"
 
 namespace {
 
 using Pictor::PointD;
 using symbolize::kLineTolerance;
+using symbolize::ValueOr;
 
 constexpr const char* kFunction = "CGIS_MarkerLineSymbolize::Symbolize";
 
@@ -29,13 +29,6 @@ constexpr double kMaxMarkers = 100'000.0;
 
 // A marker size of -1 asks for the drawing's natural size.
 constexpr double kUnsetSize = -1.0;
-
-constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
-
-template <typename T>
-T ValueOr(const T* value, T fallback) {
-    return value ? *value : fallback;
-}
 
 // Releases the marker made for the call.
 struct ReleaseSymbol {
@@ -50,11 +43,11 @@ void CGIS_MarkerLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
     if (info == nullptr || symbol == nullptr || points == nullptr || count == nullptr || *count < 2) return;
     const IGIS_MarkerLineSymbol* line = symbol->GetMarkerLineSymbol();
     if (line == nullptr || info->graphics == nullptr) return;
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
     // Positions come from lengths: they must be finite numbers.
     const double length = symbolize::PolylineLength(points, static_cast<size_t>(*count));
     if (!std::isfinite(length) || !std::isfinite(k)) return;
-    try {
+    symbolize::GuardMemory(kFunction, [&] {
         const int32_t mode = ValueOr<int32_t>(line->GetPlacementMode(), MarkerLinePlacementInterval);
         std::vector<PointD> work;
         if (mode == MarkerLinePlacementInterval) {
@@ -62,7 +55,7 @@ void CGIS_MarkerLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
             const double start = ValueOr(line->GetStartOffset(), 0.0);
             if (!(std::abs(start) < kLineTolerance)) {
                 if (!(start > kLineTolerance)) return;  // a negative start names no place to begin
-                if (!CGIS_CartographicLineSymbolize::TrimLineStart(info, start, &work)) return;
+                if (!symbolize::TrimLineStart(start * k, &work)) return;
             }
         }
 
@@ -95,9 +88,7 @@ void CGIS_MarkerLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
                           ValueOr(line->GetPosition(), 0.0) * 0.01 * length / info->sizeRatio / info->scale);
                 break;
         }
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, kFunction, "Out Of Memory");
-    }
+    });
 }
 
 bool CGIS_MarkerLineSymbolize::SetUpMarker(IGIS_Symbol* symbol, const IGIS_MarkerLineSymbol* line,
@@ -111,10 +102,7 @@ bool CGIS_MarkerLineSymbolize::SetUpMarker(IGIS_Symbol* symbol, const IGIS_Marke
         resolver->AttachResource(marker, *resource);
     } else {
         bool found = false;
-        if (!view->SetResourceCode(line->GetMarkerResourceCode(&found))) {
-            SYMBOLIZE_LOG(LogLevelError, kFunction, "Marker resource cannot be used");
-            return false;
-        }
+        if (!view->SetResourceCode(line->GetMarkerResourceCode(&found))) return false;
     }
 
     view->SetFirstMarkerFlag(false);
@@ -143,33 +131,18 @@ double CGIS_MarkerLineSymbolize::MarkerWidth(const IGIS_LibMarkerSymbol* view,
     IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject();
     const VectorSymbolResource* resource = embedded ? embedded : store ? store->GetResource(&code) : nullptr;
     if (resource == nullptr) return 0.0;  // nothing will be drawn: the gap alone spaces the markers
-    if (ValueOr<int32_t>(view->GetBoundsMode(), LibMarkerBoundsExtent) == LibMarkerBoundsExtent) {
-        return std::abs(resource->extentX1 - resource->extentX2);
-    }
-    // The store's bounds, as the library marker asks for them; its own extent when it cannot answer.
-    double box[4] = {resource->extentX1, resource->extentX2, resource->extentY1, resource->extentY2};
-    double place[3] = {0.0, 0.0, 0.0};
-    double hintWidth = kUnsetSize;
-    double hintHeight = kUnsetSize;
-    bool flags[4] = {false, false, false, false};
-    if (store != nullptr) {
-        store->GetResourceBounds(box, &code, &place[0], &place[1], &place[2], &hintWidth, &hintHeight,
-                                 &flags[0], &flags[1], &flags[2], &flags[3]);
-    }
-    return std::abs(box[1] - box[0]);
+    return symbolize::NaturalMarkerSize(view, *resource).width;
 }
 
 void CGIS_MarkerLineSymbolize::PlaceAtInterval(const Stamp& stamp, const IGIS_MarkerLineSymbol* symbol,
                                                const std::vector<Pictor::PointD>& line,
                                                const VectorSymbolResource* embedded) const {
     const SymbolizeInfo* info = stamp.info;
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
     const double step = ValueOr(symbol->GetMarkerGap(), 0.0) * k + MarkerWidth(stamp.view, embedded) * k;
     const double offset = ValueOr(symbol->GetMarkerOffset(), 0.0) * k * (info->yUp ? -1.0 : 1.0);
-    if (!(step > kLineTolerance)) {
-        SYMBOLIZE_LOG(LogLevelError, kFunction, "Unusable marker interval %g drawing units", step);
-        return;
-    }
+    // No step to walk by: nothing to place.
+    if (!(step > kLineTolerance) || !std::isfinite(offset)) return;
     // At most one marker per step, plus one at the start of each segment.
     const double estimate =
         symbolize::PolylineLength(line.data(), line.size()) / step + static_cast<double>(line.size());
@@ -178,73 +151,32 @@ void CGIS_MarkerLineSymbolize::PlaceAtInterval(const Stamp& stamp, const IGIS_Ma
                       estimate);
         return;
     }
-    if (!std::isfinite(offset)) return;
-
-    double carry = 0.0;  // distance still to go to the next marker
-    for (size_t i = 0; i + 1 < line.size(); ++i) {
-        PointD p = line[i];
-        const PointD& q = line[i + 1];
-        const double theta = symbolize::Direction(p, q);
+    symbolize::PlaceAtInterval(line, step, [&](const PointD& c, double theta) {
         // On a y-up output the line's angle turns the other way as seen.
-        const double angle = stamp.baseAngle + (stamp.info->yUp ? -theta : theta) * kDegreesPerRadian;
-        if (carry > 0.0) {
-            const double length = symbolize::Distance(p, q);
-            if (length <= carry) {  // no marker falls on this segment
-                carry -= length;
-                continue;
-            }
-            p = symbolize::Advance(p, theta, carry);
-            carry = 0.0;
-        }
-        if (p == q) continue;  // a repeated vertex: the next segment carries on
-
+        const double angle = stamp.baseAngle + symbolize::ToDegrees(info->yUp ? -theta : theta);
         // Across the line: to the left of travel as seen on a y-down output.
-        const PointD across(offset * std::sin(theta), -offset * std::cos(theta));
-        // Bounded by the estimate checked before walking.
-        const double markers = std::trunc(symbolize::Distance(p, q) / step) + 1.0;
-        PointD c = p;
-        for (double j = 0; j < markers; ++j) {
-            c = symbolize::Advance(p, theta, j * step);
-            DrawAt(stamp, PointD(c.x + across.x, c.y + across.y), angle);
-        }
-        carry = symbolize::NearlyEqual(c, q, symbolize::kOnVertexTolerance)
-                    ? 0.0  // the next segment starts with a marker on its first point
-                    : step - symbolize::Distance(c, q);
-    }
+        DrawAt(stamp, PointD(c.x + offset * std::sin(theta), c.y - offset * std::cos(theta)), angle);
+    });
 }
 
 void CGIS_MarkerLineSymbolize::PlaceOnce(const Stamp& stamp, const IGIS_MarkerLineSymbol* line,
                                          const Pictor::PointD* points, int32_t count, double distance) const {
     if (!std::isfinite(distance)) return;
     const SymbolizeInfo* info = stamp.info;
-    const double k = info->sizeRatio * info->scale;
-
-    // Walk to the place: each segment at most once. A place at or past the end of the line is its
-    // last point, facing along the last segment.
-    int32_t j = 0;
-    double rest = distance > kLineTolerance ? distance * k : 0.0;
-    bool pastEnd = false;
-    while (rest > kLineTolerance) {
-        const double length = symbolize::Distance(points[j], points[j + 1]);
-        if (rest < length - kLineTolerance) break;
-        rest -= length;
-        if (j + 2 == count) {
-            pastEnd = true;
-            break;
-        }
-        ++j;
-    }
-    const double theta = symbolize::Direction(points[j], points[j + 1]);
-    PointD at = pastEnd ? points[j + 1] : symbolize::Advance(points[j], theta, rest);
+    const double k = symbolize::SizeScale(info);
+    // A place at or past the end of the line is its last point, facing along the last segment.
+    const symbolize::LinePlacement place =
+        symbolize::PlaceAtDistance(points, static_cast<size_t>(count), distance > kLineTolerance ? distance * k : 0.0);
+    const double theta = place.theta;
 
     const double across =
         ValueOr(line->GetAcrossShift(), 0.0) * info->scale * info->sizeRatio * (info->yUp ? -1.0 : 1.0);
     const double along = ValueOr(line->GetAlongShift(), 0.0) * info->scale * info->sizeRatio;
-    at = PointD(at.x + across * std::sin(theta), at.y - across * std::cos(theta));
+    PointD at(place.at.x + across * std::sin(theta), place.at.y - across * std::cos(theta));
     at = symbolize::Advance(at, theta, along);
 
     // On a y-up output the whole angle turns the other way.
-    const double angle = stamp.baseAngle + theta * kDegreesPerRadian;
+    const double angle = stamp.baseAngle + symbolize::ToDegrees(theta);
     DrawAt(stamp, at, info->yUp ? -angle : angle);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "contracts/host.h"
+#include "symbolize/symbolize.h"
 
 namespace symbolize {
 
@@ -33,5 +34,14 @@ inline uint32_t RoundedAlpha(int32_t transparency) {
 
 // A packed colour with `alpha` in the top byte.
 constexpr uint32_t WithAlpha(uint32_t alpha, uint32_t c) { return (alpha << 24) | (c & 0xFFFFFFu); }
+
+// The stroke colour of the cartographic and hash lines: the override colour (opaque) or the
+// symbol's colour with the alpha of its transparency, through the call's colour table.
+inline uint32_t LineColour(const SymbolizeInfo* info, uint32_t colour, int32_t transparency) {
+    constexpr uint32_t kOpaque = 255;
+    // The override colour is drawn opaque; the symbol's transparency is not read for it.
+    if (info->overrideColor) return WithAlpha(kOpaque, MapSymbolColour(info->colorTable, info->color));
+    return WithAlpha(TruncatedAlpha(transparency), MapSymbolColour(info->colorTable, colour));
+}
 
 }  // namespace symbolize

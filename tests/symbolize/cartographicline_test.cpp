@@ -107,21 +107,11 @@ TEST_F(CartographicLineTest, TwoPointsWithoutOffsetAreOneOpenStroke) {
     for (uint8_t type : Ops()[0].device.Types()) EXPECT_FALSE(type & Pictor::PathPointClose);
 }
 
-TEST_F(CartographicLineTest, ExcursionTrimsAcrossVertices) {
-    const std::vector<PointD> bent = {{0, 0}, {2, 0}, {2, 5}, {6, 5}};
-    line_.SetExcursion(3.0);  // uses up the 2-unit segment and 1 unit of the next
-    Draw(bent);
+TEST_F(CartographicLineTest, ExcursionTrimsAcrossVerticesInMillimetres) {
+    info_.scale = 0.5;
+    line_.SetExcursion(6.0);  // 3 units: the 2-unit segment and 1 unit of the next
+    Draw({{0, 0}, {2, 0}, {2, 5}, {6, 5}});
     ExpectPath({{2, 1}, {2, 5}, {6, 5}});
-
-    canvas_.Clear();
-    line_.SetExcursion(7.5);  // lands 0.5 into the third segment
-    Draw(bent);
-    ExpectPath({{2.5, 5}, {6, 5}});
-
-    canvas_.Clear();
-    line_.SetExcursion(2.0);  // exactly on a vertex: the start moves to it
-    Draw(bent);
-    ExpectPath({{2, 0}, {2, 5}, {6, 5}});
     EXPECT_TRUE(capture_.log().Entries().empty());
 }
 
@@ -230,18 +220,6 @@ TEST_F(CartographicLineTest, PatternModeTakesThePlusSideOnlyAboveTheBandsUpperEd
     ExpectPath({{0, 10 - 0.0102}, {20, 10 - 0.0102}});
 }
 
-TEST_F(CartographicLineTest, CornersAreMitredAndAReversalRepeatsThePreviousPoint) {
-    line_.SetOffset(1.0);
-    Draw({{0, 0}, {10, 0}, {10, 10}});
-    ExpectPath({{0, -1}, {11, -1}, {11, 10}});  // the outer side of a right turn on screen
-
-    canvas_.Clear();
-    Draw({{0, 0}, {10, 0}, {4, 0}, {4, 6}});  // turns straight back at (10, 0)
-    const std::vector<PointD> path = OnlyPath();
-    ASSERT_EQ(path.size(), 4u);
-    ExpectPoint(path[1], path[0], "repeated", 1);
-    for (const PointD& p : path) EXPECT_LT(std::abs(p.x) + std::abs(p.y), 20.0);
-}
 
 // ---- pattern mode -------------------------------------------------------------------------
 
@@ -276,12 +254,12 @@ TEST_F(CartographicLineTest, DashArrayStatesSolidOrRefusal) {
     EXPECT_EQ(capture_.log().Count("DashArray Error"), 1u);
 }
 
-TEST_F(CartographicLineTest, TemplatesWithoutAPeriodDrawNothingInEitherMode) {
-    const std::vector<std::vector<double>> unusable = {
-        {0, 0}, {2, -1}, {std::numeric_limits<double>::quiet_NaN(), 1}, std::vector<double>(65, 1.0)};
+TEST_F(CartographicLineTest, UnreadableTemplatesAreRefusedAndZerosOnlyBySeparateDashes) {
+    const std::vector<std::vector<double>> unreadable = {
+        {2, -1}, {std::numeric_limits<double>::quiet_NaN(), 1}, std::vector<double>(65, 1.0)};
     for (bool separate : {false, true}) {
         line_.SetDrawDashesSeparately(separate);
-        for (const auto& dashes : unusable) {
+        for (const auto& dashes : unreadable) {
             capture_.log().Clear();
             line_.SetDashArray(dashes);
             Draw({{0, 0}, {10, 0}});
@@ -289,6 +267,19 @@ TEST_F(CartographicLineTest, TemplatesWithoutAPeriodDrawNothingInEitherMode) {
             EXPECT_EQ(capture_.log().Count("DashArray Error"), 1u);
         }
     }
+    // A template of zeros: the pen takes it and draws solid; separate dashes cannot walk it.
+    capture_.log().Clear();
+    line_.SetDashArray({0, 0});
+    line_.SetDrawDashesSeparately(false);
+    Draw({{0, 0}, {10, 0}});
+    ASSERT_EQ(Ops().size(), 1u);
+    EXPECT_EQ(Ops()[0].kind, OpKind::DrawPath);
+    EXPECT_TRUE(capture_.log().Entries().empty());
+    canvas_.Clear();
+    line_.SetDrawDashesSeparately(true);
+    Draw({{0, 0}, {10, 0}});
+    EXPECT_TRUE(Ops().empty());
+    EXPECT_EQ(capture_.log().Count("DashArray Error"), 1u);
 }
 
 // ---- separate dashes ----------------------------------------------------------------------
@@ -312,12 +303,6 @@ TEST_F(SeparateDashesTest, EachDashIsItsOwnStrokeWithThePensCaps) {
     }
 }
 
-TEST_F(SeparateDashesTest, ADashCrossingAVertexIsDrawnAsOnePiecePerSegment) {
-    line_.SetDashArray({2, 1});
-    Draw({{0, 0}, {4, 0}, {4, 5}});
-    // 0-2, then 3-5 across the vertex at 4, then 6-8; the line ends where the next gap does.
-    ExpectPieces({{{0, 0}, {2, 0}}, {{3, 0}, {4, 0}}, {{4, 0}, {4, 1}}, {{4, 2}, {4, 4}}});
-}
 
 TEST_F(SeparateDashesTest, TwoPairsEachDrawOneDashPerPeriodFromTheirOwnStart) {
     line_.SetDashArray({2, 1, 1, 1});  // period 5
@@ -343,36 +328,8 @@ TEST_F(SeparateDashesTest, APairStartingBeyondTheEndStopsTheDrawing) {
     EXPECT_TRUE(capture_.log().Entries().empty());
 }
 
-TEST_F(SeparateDashesTest, ATinySegmentUsesUpNoneOfThePeriod) {
-    line_.SetDashArray({2, 1});
-    Draw({{0, 0}, {1, 0}, {1.0000001, 0}, {4, 0}});
-    // As on a straight line: 0-2 (split at 1) and 3-4.
-    ASSERT_EQ(Ops().size(), 3u);
-    EXPECT_NEAR(Ops()[1].to.x, 2.0, 1e-6);
-    EXPECT_NEAR(Ops()[2].from.x, 3.0, 1e-6);
-    EXPECT_EQ(Ops()[2].to, PointD(4, 0));
-}
 
-TEST_F(SeparateDashesTest, OnTheOuterSideADashRunsToTheMitrePointAndOnFromIt) {
-    line_.SetDashArray({2, 1});
-    line_.SetOffset(1.0);  // left of travel: outside this right turn
-    Draw({{0, 0}, {4, 0}, {4, 10}});
-    ExpectPieces({{{0, -1}, {2, -1}},
-                  {{3, -1}, {5, -1}},  // up to the mitre point...
-                  {{5, -1}, {5, 1}},   // ...and on from it
-                  {{5, 2}, {5, 4}},
-                  {{5, 5}, {5, 7}},
-                  {{5, 8}, {5, 10}}});
-}
 
-TEST_F(SeparateDashesTest, OnTheInnerSideCutOffPiecesVanishWithoutZeroLengthDots) {
-    line_.SetDashArray({2, 1});
-    line_.SetOffset(-1.0);  // right of travel: inside the turn, where the offset line is shorter
-    Draw({{0, 0}, {4, 0}, {4, 10}});
-    // The dash from 3 to 5 falls on the cut-off corner at (3, 1): nothing of it is drawn, not even
-    // a point.
-    ExpectPieces({{{0, 1}, {2, 1}}, {{3, 2}, {3, 4}}, {{3, 5}, {3, 7}}, {{3, 8}, {3, 10}}});
-}
 
 TEST_F(SeparateDashesTest, YUpMirrorsTheSideInCoordinates) {
     info_.yUp = true;

@@ -235,14 +235,11 @@ TEST_F(MarkerLineTest, AnEmbeddedDrawingWinsOverTheResourceCode) {
     ExpectMarkers({{{0, 0}, 0}, {{10, 0}, 0}});
 }
 
-TEST_F(MarkerLineTest, AnUnknownResourceDrawsNothingAndSaysSo) {
+TEST_F(MarkerLineTest, UnusableDrawingsAndStepsDrawNothingQuietlyButTheMarkerCapSaysSo) {
     line_.SetMarkerResourceCode(kArrowCode + 1);
     Draw({{0, 0}, {12, 0}});
     EXPECT_TRUE(Ops().empty());
-    EXPECT_EQ(capture_.log().Entries().size(), 1u);
-}
-
-TEST_F(MarkerLineTest, AStepWithoutLengthOrTinyAgainstTheLineDrawsNothingAndSaysWhy) {
+    line_.SetMarkerResourceCode(kArrowCode);
     const struct {
         double width, gap;
     } steps[] = {{0, 0}, {1, -2}, {2, std::numeric_limits<double>::quiet_NaN()}};
@@ -252,12 +249,13 @@ TEST_F(MarkerLineTest, AStepWithoutLengthOrTinyAgainstTheLineDrawsNothingAndSays
         Draw({{0, 0}, {12, 0}});
         EXPECT_TRUE(Ops().empty()) << step.width << " " << step.gap;
     }
-    EXPECT_EQ(capture_.log().Entries().size(), 3u);
+    for (const auto& entry : capture_.log().Entries()) EXPECT_NE(entry.function, "CGIS_MarkerLineSymbolize::Symbolize");
 
+    // Half a million markers: our own bound, so it is reported.
     capture_.log().Clear();
     line_.SetMarkerSize(0.001, 2);
     line_.SetMarkerGap(0.001);
-    Draw({{0, 0}, {1000, 0}});  // half a million markers
+    Draw({{0, 0}, {1000, 0}});
     EXPECT_TRUE(Ops().empty());
     EXPECT_EQ(capture_.log().Entries().size(), 1u);
 }
