@@ -1,7 +1,6 @@
 #include "symbolize/cgis_charmarkersymbolize.h"
 
 #include <cmath>
-#include <new>
 #include <optional>
 
 #include "contracts/pictor/font.h"
@@ -53,7 +52,7 @@ void CGIS_CharMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
         SYMBOLIZE_LOG(LogLevelError, kSymbolize, "d_fontsize==0");
         return;
     }
-    try {
+    symbolize::GuardMemory(kSymbolize, [&] {
         // The font size follows the scale only, not the size ratio: the outline is stretched to the
         // marker's size anyway, so the size only sets the precision the glyph is taken at.
         const Pictor::Font font(fontName, static_cast<float>(fontSize * info->scale),
@@ -88,9 +87,7 @@ void CGIS_CharMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
         const uint32_t alpha = symbolize::TruncatedAlpha(ValueOr<int32_t>(marker->GetTransparency(), 0));
         const Pictor::SolidBrush brush(Pictor::Color(symbolize::WithAlpha(alpha, colour)));
         info->graphics->FillPath(&brush, &path, 0);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Out Of Memory");
-    }
+    });
 }
 
 bool CGIS_CharMarkerSymbolize::ChooseCodePoint(const Pictor::Font& font, int32_t code,
@@ -124,7 +121,7 @@ bool CGIS_CharMarkerSymbolize::GetMarkerTransform(Pictor::Matrix* matrix, const 
     const double width = ValueOr(marker->GetWidth(), kUnsetSize);
     const double height = ValueOr(marker->GetHeight(), kUnsetSize);
     if (std::abs(kUnsetSize - width) < kTolerance || std::abs(kUnsetSize - height) < kTolerance) return false;
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
 
     CGIS_SymbolMatrix m;
     // The glyph's bounds become the marker's width by height, about the outline's origin.

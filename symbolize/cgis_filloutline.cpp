@@ -1,12 +1,12 @@
 #include "symbolize/cgis_filloutline.h"
 
-#include <new>
 #include <vector>
 
 #include "contracts/pictor/path.h"
 #include "contracts/symbol/fill.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
 #include "symbolize/symbolize_log.h"
+#include "symbolize/symbolize_support.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void CGIS_FillOutline::DrawOutline(IGIS_Symbol* symbol, const SymbolizeInfo* inf
     IGIS_LineSymbol* outline = fill ? fill->GetOutlineSymbol() : nullptr;
     if (outline == nullptr) return;
 
-    try {
+    symbolize::GuardMemory("CGIS_FillOutline::DrawOutline", [&] {
         std::vector<Pictor::PointD> oriented(static_cast<size_t>(n));
         OrientRing(points, oriented.data(), n, *clockwise, info->yUp);
 
@@ -53,9 +53,7 @@ void CGIS_FillOutline::DrawOutline(IGIS_Symbol* symbol, const SymbolizeInfo* inf
         if (service == nullptr) return;
         const int32_t ringCount = n + 2;
         service->Symbolize(outline, info, ring.data(), &ringCount);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_FillOutline::DrawOutline", "Out Of Memory");
-    }
+    });
 }
 
 void CGIS_FillOutline::DrawOutlinePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,

@@ -8,6 +8,8 @@
 #include "contracts/symbol/line.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
+#include "symbolize/line_halo.h"
+#include "symbolize/symbolize_support.h"
 
 namespace {
 
@@ -20,7 +22,6 @@ constexpr int32_t kMaxLayers = 1024;
 // Join and cap codes run 0..2 and pass straight to the pen; anything else keeps its default.
 constexpr int32_t kLastJoinOrCap = 2;
 
-constexpr uint32_t kOpaque = 255;
 
 }  // namespace
 
@@ -58,22 +59,8 @@ void CGIS_LayeredSimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const Symbo
 void CGIS_LayeredSimpleLineSymbolize::DrawHalo(const IGIS_LayeredSimpleLineSymbol* line,
                                                const SymbolizeInfo* info, const Pictor::GraphicsPath* path,
                                                const SymbolHalo* halo) noexcept {
-    if (halo == nullptr) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::DrawHalo", "pHalo == NULL");
-        return;
-    }
-    if (!halo->enabled) return;
-    // The halo reaches halo->size beyond each edge of the whole line; neither the override colour
-    // nor any layer's transparency applies to it.
-    const double width = (line->GetWidth() + 2.0 * halo->size) * info->sizeRatio * info->scale;
-    const uint32_t colour =
-        symbolize::WithAlpha(kOpaque, symbolize::MapSymbolColour(info->colorTable, halo->color));
-    try {
-        const Pictor::Pen pen(Pictor::Color(colour), width);
-        info->graphics->DrawPath(&pen, path, 0);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::DrawHalo", "Out Of Memory");
-    }
+    // The halo surrounds the whole line; no layer's colour or transparency applies to it.
+    symbolize::StrokeHalo(info, path, halo, line->GetWidth(), "CGIS_LayeredSimpleLineSymbolize::DrawHalo");
 }
 
 void CGIS_LayeredSimpleLineSymbolize::DrawLayer(const SimpleLineLayer* layer, const SymbolizeInfo* info,
@@ -85,8 +72,8 @@ void CGIS_LayeredSimpleLineSymbolize::DrawLayer(const SimpleLineLayer* layer, co
     const uint32_t own = info->overrideColor ? info->color : layer->color;
     const uint32_t colour = symbolize::WithAlpha(symbolize::TruncatedAlpha(layer->transparency),
                                                  symbolize::MapSymbolColour(info->colorTable, own));
-    try {
-        Pictor::Pen pen(Pictor::Color(colour), layer->width * info->sizeRatio * info->scale);
+    symbolize::GuardMemory("CGIS_LayeredSimpleLineSymbolize::Symbolize", [&] {
+        Pictor::Pen pen(Pictor::Color(colour), layer->width * symbolize::SizeScale(info));
         if (layer->style >= SimpleLineStyleDash && layer->style <= SimpleLineStyleDashDotDot) {
             pen.SetDashStyle(layer->style);
         } else if (layer->style == SimpleLineStyleCustom && layer->pattern != nullptr &&
@@ -101,7 +88,5 @@ void CGIS_LayeredSimpleLineSymbolize::DrawLayer(const SimpleLineLayer* layer, co
         if (layer->join >= 0 && layer->join <= kLastJoinOrCap) pen.SetLineJoin(layer->join);
         if (layer->cap >= 0 && layer->cap <= kLastJoinOrCap) pen.SetLineCap(layer->cap);
         info->graphics->DrawPath(&pen, path, 0);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_LayeredSimpleLineSymbolize::Symbolize", "Out Of Memory");
-    }
+    });
 }

@@ -236,7 +236,7 @@ double CGIS_LibMarkerSymbolize::StrokeWidth(const IGIS_LibMarkerSymbol* libMarke
                                             const VectorSymbolResource* resource,
                                             const SymbolElement* element) const {
     const double w = element->lineWidth;
-    const double k = info->scale * info->sizeRatio;
+    const double k = symbolize::SizeScale(info);
     const double v = ValueOr(libMarker->GetLineWidth(), kUnsetWidth);
     if (v < -kTolerance) return w * k;  // every element keeps its own width
 

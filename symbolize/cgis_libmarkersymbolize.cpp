@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "contracts/host.h"
 #include "contracts/pictor/graphics.h"
@@ -60,7 +59,7 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
     }
     if (IsDegenerate(*resource) || info->graphics == nullptr) return;
 
-    try {
+    symbolize::GuardMemory(kSymbolize, [&] {
         Pictor::Matrix matrix;
         if (!BuildMarkerTransform(&matrix, libMarker, info, points, resource)) return;
         if (!info->overrideColor && ValueOr(libMarker->GetFillBackground(), false)) {
@@ -96,9 +95,7 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
             }
         }
         // The symbol's label is drawn here once labels join; until then it shows nothing.
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "Out Of Memory");
-    }
+    });
 }
 
 VectorSymbolResource* CGIS_LibMarkerSymbolize::FindResource(IGIS_Symbol* symbol,

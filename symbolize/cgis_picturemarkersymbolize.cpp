@@ -64,7 +64,7 @@ void CGIS_PictureMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const Symbolize
     if (image == nullptr || image->GetWidth() <= 0 || image->GetHeight() <= 0 || info->graphics == nullptr)
         return;
 
-    const double k = info->sizeRatio * info->scale;
+    const double k = symbolize::SizeScale(info);
     const double w = ValueOr(marker->GetWidth(), 0.0) * k;
     const double h = ValueOr(marker->GetHeight(), 0.0) * k;
     // The picture fills a w by h box centred on the anchor before the transform applies.

@@ -1,6 +1,5 @@
 #include "symbolize/cgis_simplefillsymbolize.h"
 
-#include <new>
 
 #include "contracts/pictor/graphics.h"
 #include "contracts/symbol/fill.h"
@@ -14,10 +13,7 @@ namespace {
 constexpr int32_t kMinPolygonPoints = 3;
 
 // A pointer the symbol gives for a value it may leave unset.
-template <typename T>
-T ValueOr(const T* value, T fallback) {
-    return value ? *value : fallback;
-}
+using symbolize::ValueOr;
 
 // A symbol colour with the alpha of its transparency, through the call's colour table.
 Pictor::Color FillColour(const SymbolizeInfo* info, const uint32_t* colour, const int32_t* transparency) {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <memory>
-#include <new>
 #include <vector>
 
 #include "contracts/pictor/graphics.h"
@@ -10,6 +9,8 @@
 #include "symbolize/cgis_symbolizealgorithm.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
+#include "symbolize/line_halo.h"
+#include "symbolize/symbolize_support.h"
 
 namespace {
 
@@ -22,16 +23,12 @@ constexpr int32_t kSmoothEndType = 2;
 constexpr double kSmoothCoef = 0.5;
 constexpr int32_t kSmoothSamplesPerSegment = 5;
 
-constexpr uint32_t kOpaque = 255;
 
 // Join and cap codes run 0..2; the pen keeps its default for anything else.
 constexpr int32_t kLastJoinOrCap = 2;
 
 // A pointer the symbol gives for a value it may leave unset.
-template <typename T>
-T ValueOr(const T* value, T fallback) {
-    return value ? *value : fallback;
-}
+using symbolize::ValueOr;
 
 }  // namespace
 
@@ -44,7 +41,7 @@ void CGIS_SimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
         ValueOr<int32_t>(line->GetLineStyle(), SimpleLineStyleSolid) == SimpleLineStyleNone) {
         return;
     }
-    try {
+    symbolize::GuardMemory("CGIS_SimpleLineSymbolize::Symbolize", [&] {
         std::vector<Pictor::PointD> smoothed;
         const bool useSmoothed = ValueOr(line->IsSmooth(), false) && SmoothPoints(points, *count, &smoothed);
         const Pictor::PointD* drawn = useSmoothed ? smoothed.data() : points;
@@ -57,9 +54,7 @@ void CGIS_SimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
             path.AddLines(drawn, drawnCount);
         }
         Symbolize(symbol, info, &path);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleLineSymbolize::Symbolize", "Out Of Memory");
-    }
+    });
 }
 
 void CGIS_SimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
@@ -78,37 +73,18 @@ void CGIS_SimpleLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
 
     const double width = line->GetWidth();
     if (!std::isfinite(width) || std::abs(width) < kZeroWidth) return;
-    try {
-        Pictor::Pen pen(Pictor::Color(PenColour(line, info)), info->sizeRatio * info->scale * width);
+    symbolize::GuardMemory("CGIS_SimpleLineSymbolize::Symbolize", [&] {
+        Pictor::Pen pen(Pictor::Color(PenColour(line, info)), symbolize::SizeScale(info) * width);
         ApplyDashes(line, style, &pen);
         ApplyJoinAndCap(line, &pen);
         info->graphics->DrawPath(&pen, path, 0);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleLineSymbolize::Symbolize", "Out Of Memory");
-    }
+    });
 }
 
 void CGIS_SimpleLineSymbolize::DrawHalo(const IGIS_SimpleLineSymbol* line, const SymbolizeInfo* info,
                                         const Pictor::GraphicsPath* path, const SymbolHalo* halo) noexcept {
-    if (halo == nullptr) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleLineSymbolize::DrawHalo", "pHalo == NULL");
-        return;
-    }
-    if (!halo->enabled || line == nullptr || info == nullptr || info->graphics == nullptr ||
-        path == nullptr) {
-        return;
-    }
-    // The halo reaches halo->size beyond each edge of the line; it ignores the override colour and
-    // the line's transparency.
-    const double width = info->sizeRatio * info->scale * (2.0 * halo->size + line->GetWidth());
-    const uint32_t colour =
-        symbolize::WithAlpha(kOpaque, symbolize::MapSymbolColour(info->colorTable, halo->color));
-    try {
-        const Pictor::Pen pen(Pictor::Color(colour), width);
-        info->graphics->DrawPath(&pen, path, 0);
-    } catch (const std::bad_alloc&) {
-        SYMBOLIZE_LOG(LogLevelError, "CGIS_SimpleLineSymbolize::DrawHalo", "Out Of Memory");
-    }
+    if (halo != nullptr && (line == nullptr || info == nullptr || info->graphics == nullptr || path == nullptr)) return;
+    symbolize::StrokeHalo(info, path, halo, line ? line->GetWidth() : 0.0, "CGIS_SimpleLineSymbolize::DrawHalo");
 }
 
 bool CGIS_SimpleLineSymbolize::SmoothPoints(const Pictor::PointD* points, int32_t count,
