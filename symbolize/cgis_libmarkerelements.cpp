@@ -14,6 +14,10 @@
 
 namespace {
 
+using symbolize::UsableCommon;
+using symbolize::UsableNumber;
+using symbolize::UsablePathElement;
+using symbolize::UsablePoints;
 using symbolize::ValueOr;
 
 // Widths and the unset secondary width (-1) compare with this margin.
@@ -40,28 +44,6 @@ bool IsArrowUsage(int32_t usage) {
     return usage >= SymbolUsageArrow && usage <= SymbolUsageHalfArrowSecondary;
 }
 
-bool UsableNumber(double v) { return std::isfinite(v) && std::abs(v) <= symbolize::kMaxResourceCoordinate; }
-
-bool UsablePoints(const std::vector<Pictor::PointD>& points) {
-    if (points.size() > symbolize::kMaxElementPoints) return false;
-    for (const Pictor::PointD& p : points) {
-        if (!UsableNumber(p.x) || !UsableNumber(p.y)) return false;
-    }
-    return true;
-}
-
-// The element's own number that every drawer reads; its dashes are checked by the pen.
-bool UsableCommon(const SymbolElement& element) { return UsableNumber(element.lineWidth); }
-
-bool UsablePathElement(const PathElement& element) {
-    if (element.subPaths.size() > symbolize::kMaxElementSubPaths) return false;
-    size_t total = 0;
-    for (const PathSubPath& sub : element.subPaths) {
-        total += sub.points.size();
-        if (total > symbolize::kMaxElementPoints || !UsablePoints(sub.points)) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -83,8 +65,14 @@ void CGIS_LibMarkerSymbolize::ProcessLines(const IGIS_LibMarkerSymbol* libMarker
         }
         tag = kTagSecondary;
     }
-    // Leader and arrow lines are drawn by their own drawers, which join later.
-    if (line.usage == SymbolUsageLeaderLine || IsArrowUsage(line.usage)) return;
+    if (line.usage == SymbolUsageLeaderLine) {
+        DrawLeaderLine(libMarker, info, resource, element, matrix);
+        return;
+    }
+    if (IsArrowUsage(line.usage)) {
+        DrawArrowLine(libMarker, info, resource, element, matrix);
+        return;
+    }
     if (line.points.empty()) return;
     if (!UsableCommon(line) || !UsablePoints(line.points)) {
         SYMBOLIZE_LOG(LogLevelError, kFunction, kOutOfRange);
@@ -140,8 +128,10 @@ void CGIS_LibMarkerSymbolize::ProcessEllipse(const IGIS_LibMarkerSymbol* libMark
     const auto& ellipse = static_cast<const EllipseElement&>(*element);
     int tag = kTagNormal;
     if (!PassSecondaryGate(libMarker, element, &tag)) return;
-    // Leader ellipses are drawn by their own drawer, which joins later.
-    if (ellipse.usage == SymbolUsageLeaderEllipse) return;
+    if (ellipse.usage == SymbolUsageLeaderEllipse) {
+        DrawLeaderEllipse(libMarker, info, resource, element, matrix);
+        return;
+    }
     if (!UsableCommon(ellipse) || !UsableNumber(ellipse.centerX) || !UsableNumber(ellipse.centerY) ||
         !UsableNumber(ellipse.radiusX) || !UsableNumber(ellipse.radiusY)) {
         SYMBOLIZE_LOG(LogLevelError, kFunction, kOutOfRange);
@@ -172,16 +162,20 @@ void CGIS_LibMarkerSymbolize::ProcessPath(const IGIS_LibMarkerSymbol* libMarker,
         return;
     }
 
-    // Sub-paths continue one figure until one of them closes it.
     Pictor::GraphicsPath path;
-    for (const PathSubPath& sub : pathElement.subPaths) {
-        const int n = static_cast<int>(sub.points.size());
-        if (n > 0 && sub.segmentKind == PathSegmentLines) path.AddLines(sub.points.data(), n);
-        if (n > 0 && sub.segmentKind == PathSegmentBeziers) path.AddBeziers(sub.points.data(), n);
-        if (sub.closed) path.CloseFigure();
-    }
+    AddPathFigure(pathElement, &path);
     DrawElementFigure(libMarker, info, resource, element, &path, matrix, haloEnabled, {tag, kTagSymbolFill});
     static_cast<void>(points);
+}
+
+void CGIS_LibMarkerSymbolize::AddPathFigure(const PathElement& element, Pictor::GraphicsPath* path) {
+    // Sub-paths continue one figure until one of them closes it.
+    for (const PathSubPath& sub : element.subPaths) {
+        const int n = static_cast<int>(sub.points.size());
+        if (n > 0 && sub.segmentKind == PathSegmentLines) path->AddLines(sub.points.data(), n);
+        if (n > 0 && sub.segmentKind == PathSegmentBeziers) path->AddBeziers(sub.points.data(), n);
+        if (sub.closed) path->CloseFigure();
+    }
 }
 
 bool CGIS_LibMarkerSymbolize::PassSecondaryGate(const IGIS_LibMarkerSymbol* libMarker,

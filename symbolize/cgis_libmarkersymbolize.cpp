@@ -23,11 +23,6 @@ constexpr double kUnsetSize = -1.0;
 
 using symbolize::ValueOr;
 
-// Both directions of the drawing are (nearly) empty: there is nothing to scale or to show.
-bool IsDegenerate(const VectorSymbolResource& resource) {
-    return std::abs(resource.extentY1 - resource.extentY2) < kTolerance &&
-           std::abs(resource.extentX1 - resource.extentX2) < kTolerance;
-}
 
 // Factor that stretches a natural size to the marker's size; 1 keeps the natural size, which is
 // also what an unset size or an empty natural size gives.
@@ -57,7 +52,7 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
                       "p_symbolres == NULL or Type is not SYMBOL2_RESOURCE_MARKER/LINE");
         return;
     }
-    if (IsDegenerate(*resource) || info->graphics == nullptr) return;
+    if (symbolize::IsDegenerate(*resource) || info->graphics == nullptr) return;
 
     symbolize::GuardMemory(kSymbolize, [&] {
         Pictor::Matrix matrix;

@@ -2,8 +2,8 @@
 // symbol) placed at the anchor point by size, mirroring, rotation and offsets, over an optional
 // background rectangle, its elements drawn in their stored order.
 //
-// Labels, text boxes, arrow lines and leaders are drawn by later parts of this class; until then
-// those elements draw nothing and log nothing.
+// Labels and text boxes are drawn by later parts of this class; until then they draw nothing and
+// log nothing.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +12,13 @@
 #include "symbolize/symbolize.h"
 
 class IGIS_LibMarkerSymbol;
+class PathElement;
 class SymbolElement;
 class VectorSymbolResource;
 struct SymbolHalo;
 
 namespace Pictor {
+class Brush;
 class GraphicsPath;
 class Matrix;
 class Pen;
@@ -30,6 +32,25 @@ public:
     // Draws the marker at points[0]; *count must be 1.
     void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
                    const int32_t* count) noexcept;
+
+    // Appends the figures of the marker placed at points[0] to `path` and maps everything in it
+    // by the marker's placement. False when there is no drawing, or when an element of a type the
+    // marker does not know is met (the figures appended so far then stay unmapped).
+    bool GetPath(IGIS_LibMarkerSymbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                 Pictor::GraphicsPath* path) const noexcept;
+    // The figure of one element in resource units, appended to `path`; true also when the element
+    // is not part of the outline. False for a missing resource or element.
+    bool GetLines(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info, const Pictor::PointD* points,
+                  const VectorSymbolResource* resource, const SymbolElement* element,
+                  Pictor::GraphicsPath* path) const;
+    bool GetRect(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info, const Pictor::PointD* points,
+                 const VectorSymbolResource* resource, const SymbolElement* element, Pictor::GraphicsPath* path) const;
+    bool GetEllipse(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info, const Pictor::PointD* points,
+                    const VectorSymbolResource* resource, const SymbolElement* element,
+                    Pictor::GraphicsPath* path) const;
+    bool GetPathElement(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                        const Pictor::PointD* points, const VectorSymbolResource* resource,
+                        const SymbolElement* element, Pictor::GraphicsPath* path) const;
 
     // The transform from resource units to drawing units for points[0]; false (matrix unchanged)
     // when it cannot be built from finite numbers.
@@ -61,6 +82,18 @@ public:
                      const SymbolElement* element, const Pictor::Matrix* matrix,
                      const bool* haloEnabled) const;
 
+    // Arrow lines (usages 7 to 10), leader lines (100) and leader ellipses (101), handed over by
+    // the element drawers (cgis_libmarkerarrows.cpp).
+    void DrawArrowLine(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                       const VectorSymbolResource* resource, const SymbolElement* element,
+                       const Pictor::Matrix* matrix) const;
+    void DrawLeaderLine(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                        const VectorSymbolResource* resource, const SymbolElement* element,
+                        const Pictor::Matrix* matrix) const;
+    void DrawLeaderEllipse(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                           const VectorSymbolResource* resource, const SymbolElement* element,
+                           const Pictor::Matrix* matrix) const;
+
     // Stroke width in drawing units: the element's own width, or its share of the symbol's line
     // width measured against the resource's reference element.
     double StrokeWidth(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
@@ -82,6 +115,15 @@ public:
                           const VectorSymbolResource* resource, const SymbolElement* element) const;
 
 private:
+    // The figure of a path element: its sub-paths of lines and Bezier curves.
+    static void AddPathFigure(const PathElement& element, Pictor::GraphicsPath* path);
+    // The arrowhead at a leader's far end c: a triangle from two base points across the leader at
+    // d (s being where the leader's last stretch starts), filled with `brush`, its base edged with
+    // `pen` made one unit wide.
+    void DrawLeaderArrowhead(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                             const Pictor::PointD& s, const Pictor::PointD& c, const Pictor::PointD& d,
+                             const Pictor::Brush* brush, Pictor::Pen pen, Pictor::GraphicsPath* path) const;
+
     // Where an element's figure is drawn from, once its usage gates are passed.
     struct ElementDraw {
         int tag = 0;            // drawing tag of the fill and the stroke

@@ -212,11 +212,7 @@ bool CGIS_Symbolize::GetPath(IGIS_LibMarkerSymbol* symbol, SymbolizeInfo* info, 
     // Unlike the drawing entries, this one completes the caller's own record, which the outline
     // is then built from.
     ApplyDefaultScale(info);
-    // The library marker's outline joins with its symbolizer; until then no path is built.
-    static_cast<void>(symbol);
-    static_cast<void>(points);
-    static_cast<void>(path);
-    return false;
+    return libMarker_.GetPath(symbol, info, points, path);
 }
 
 void* CGIS_Symbolize::QueryInterface(const int32_t* id) noexcept {

@@ -3,10 +3,12 @@
 // stretches its members.
 #pragma once
 
+#include <cmath>
+
+#include "contracts/symbol/resource.h"
 #include "symbolize/symbolize.h"
 
 class IGIS_LibMarkerSymbol;
-struct VectorSymbolResource;
 
 namespace symbolize {
 
@@ -23,5 +25,12 @@ VectorSymbolResource* FindLibMarkerResource(IGIS_Symbol* symbol, const IGIS_LibM
 // The size of the drawing by the marker's bounds mode: the resource's own extent, or the bounds
 // the resource store gives (its own extent when the store cannot answer).
 NaturalSize NaturalMarkerSize(const IGIS_LibMarkerSymbol* marker, const VectorSymbolResource& resource);
+
+// Both directions of the drawing are (nearly) empty: there is nothing to scale or to show.
+inline bool IsDegenerate(const VectorSymbolResource& resource) {
+    constexpr double kEmpty = 0.0001;
+    return std::abs(resource.extentY1 - resource.extentY2) < kEmpty &&
+           std::abs(resource.extentX1 - resource.extentX2) < kEmpty;
+}
 
 }  // namespace symbolize

@@ -2,10 +2,13 @@
 // rule, the out-of-memory guard, and the caps that keep what a resource asks for bounded.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <new>
 #include <source_location>
+#include <vector>
 
+#include "contracts/symbol/resource.h"
 #include "symbolize/symbolize.h"
 #include "symbolize/symbolize_log.h"
 
@@ -47,5 +50,28 @@ inline constexpr size_t kMaxElementSubPaths = 4096;
 // drawn on grids of a few hundred units; anything beyond is corrupt, and such an element is
 // skipped before its numbers reach the drawing surface.
 inline constexpr double kMaxResourceCoordinate = 1.0e6;
+
+inline bool UsableNumber(double v) { return std::isfinite(v) && std::abs(v) <= kMaxResourceCoordinate; }
+
+inline bool UsablePoints(const std::vector<Pictor::PointD>& points) {
+    if (points.size() > kMaxElementPoints) return false;
+    for (const Pictor::PointD& p : points) {
+        if (!UsableNumber(p.x) || !UsableNumber(p.y)) return false;
+    }
+    return true;
+}
+
+// The element's own number that every drawer reads; its dashes are checked by the pen.
+inline bool UsableCommon(const SymbolElement& element) { return UsableNumber(element.lineWidth); }
+
+inline bool UsablePathElement(const PathElement& element) {
+    if (element.subPaths.size() > symbolize::kMaxElementSubPaths) return false;
+    size_t total = 0;
+    for (const PathSubPath& sub : element.subPaths) {
+        total += sub.points.size();
+        if (total > symbolize::kMaxElementPoints || !UsablePoints(sub.points)) return false;
+    }
+    return true;
+}
 
 }  // namespace symbolize

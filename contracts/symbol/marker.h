@@ -110,6 +110,12 @@ enum LibMarkerBoundsMode : int32_t {
     // Any other code asks the resource store's GetResourceBounds.
 };
 
+// GetLeaderStyle codes: how a leader ends. Other codes draw no leader.
+enum LibMarkerLeaderStyle : int32_t {
+    LibMarkerLeaderPlain = 0,
+    LibMarkerLeaderArrow = 1,  // an arrowhead at the leader's far end
+};
+
 // A vector drawing from the resource store (or embedded in the symbol), placed at the anchor.
 // The placement getters of IGIS_MarkerSymbol answer the same values as this view's own
 // (GetFlipY is GetFlipVertical, GetHeight is GetMarkerHeight, and so on).
