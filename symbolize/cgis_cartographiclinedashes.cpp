@@ -19,6 +19,17 @@ using Pictor::PointD;
 // is drawn solid (as the pen draws a pattern past the graphics layer's own dash cap).
 constexpr double kMaxSeparateDashes = 500'000.0;
 
+// Strokes each piece as it is found with its own line, so every dash gets the pen's caps.
+class DashStroker final : public symbolize::PieceSink {
+public:
+    DashStroker(Pictor::Graphics* graphics, const Pictor::Pen* pen) : graphics_(graphics), pen_(pen) {}
+    void Piece(const PointD& from, const PointD& to) override { graphics_->DrawLine(pen_, from, to, 0); }
+
+private:
+    Pictor::Graphics* graphics_;
+    const Pictor::Pen* pen_;
+};
+
 }  // namespace
 
 void CGIS_CartographicLineSymbolize::DrawSeparateDashes(const IGIS_CartographicLineSymbol* line,
@@ -45,7 +56,7 @@ void CGIS_CartographicLineSymbolize::DrawSeparateDashes(const IGIS_CartographicL
     const int side = offset > kDashedLeftOffset ? 1 : 0;
 
     std::vector<PointD> copy, plus, minus;
-    std::vector<symbolize::LinePiece> pieces;
+    DashStroker stroker(info->graphics, &pen);
     double start = 0.0;  // millimetres along the line where the pair's first dash begins
     for (int32_t j = 0; j < pairs; ++j) {
         copy = work;
@@ -55,9 +66,8 @@ void CGIS_CartographicLineSymbolize::DrawSeparateDashes(const IGIS_CartographicL
         start += dash + dashes.values[2 * j + 1];
 
         // One dash per template period: the gap is the rest of the period.
-        pieces.clear();
         symbolize::DashWalker walker(dash * info->sizeRatio * info->scale,
-                                     (period * info->sizeRatio - dash * info->sizeRatio) * info->scale, &pieces);
+                                     (period * info->sizeRatio - dash * info->sizeRatio) * info->scale, &stroker);
         if (onCentre) {
             for (size_t i = 0; i + 1 < copy.size(); ++i) walker.CentreSegment(copy[i], copy[i + 1]);
         } else {
@@ -67,11 +77,5 @@ void CGIS_CartographicLineSymbolize::DrawSeparateDashes(const IGIS_CartographicL
                 walker.OffsetSegment(copy[i], copy[i + 1], onto[i], onto[i + 1], distance, side);
             }
         }
-        DrawPieces(info, pen, pieces);
     }
-}
-
-void CGIS_CartographicLineSymbolize::DrawPieces(const SymbolizeInfo* info, const Pictor::Pen& pen,
-                                                const std::vector<symbolize::LinePiece>& pieces) {
-    for (const symbolize::LinePiece& piece : pieces) info->graphics->DrawLine(&pen, piece.from, piece.to, 0);
 }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "contracts/pictor/types.h"
-#include "symbolize/line_geometry.h"
 #include "symbolize/symbolize.h"
 
 class IGIS_CartographicLineSymbol;
@@ -54,7 +53,4 @@ private:
     // Separate-dash mode (cgis_cartographiclinedashes.cpp).
     void DrawSeparateDashes(const IGIS_CartographicLineSymbol* line, const SymbolizeInfo* info,
                             const std::vector<Pictor::PointD>& work, const DashTemplate& dashes) const;
-    // Strokes each piece with its own line, so every dash gets the pen's caps.
-    static void DrawPieces(const SymbolizeInfo* info, const Pictor::Pen& pen,
-                           const std::vector<symbolize::LinePiece>& pieces);
 };

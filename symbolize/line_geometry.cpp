@@ -97,7 +97,7 @@ bool IsNearerFirst(const Pictor::PointD& a, const Pictor::PointD& b, const Picto
 
 void DashWalker::Emit(const Pictor::PointD& from, const Pictor::PointD& to) {
     if (Distance(from, to) < kMinDashPiece) return;
-    out_->push_back(LinePiece{from, to});
+    out_->Piece(from, to);
 }
 
 void DashWalker::CentreSegment(Pictor::PointD p, const Pictor::PointD& q) {

@@ -76,12 +76,28 @@ struct LinePiece {
     Pictor::PointD to;
 };
 
+// Where a walk hands its pieces, in order, as it finds them.
+class PieceSink {
+public:
+    virtual void Piece(const Pictor::PointD& from, const Pictor::PointD& to) = 0;
+
+protected:
+    ~PieceSink() = default;
+};
+
+// A sink that keeps the pieces.
+class PieceList final : public PieceSink {
+public:
+    void Piece(const Pictor::PointD& from, const Pictor::PointD& to) override { pieces.push_back({from, to}); }
+    std::vector<LinePiece> pieces;
+};
+
 // Walks one dash of `dash` drawing units per period of dash + gap along a polyline, segment by
-// segment, and appends the dash pieces to `out`. The part of a period left over at a segment's
-// end carries into the next segment. Pieces too short to see are left out.
+// segment, and hands the dash pieces to `out`. The part of a period left over at a segment's end
+// carries into the next segment. Pieces too short to see are left out.
 class DashWalker {
 public:
-    DashWalker(double dash, double gap, std::vector<LinePiece>* out) : dash_(dash), gap_(gap), out_(out) {}
+    DashWalker(double dash, double gap, PieceSink* out) : dash_(dash), gap_(gap), out_(out) {}
 
     // The dashes along centre segment p-q.
     void CentreSegment(Pictor::PointD p, const Pictor::PointD& q);
@@ -112,7 +128,7 @@ private:
     // starts in the gap.
     double remainder_ = 0.0;
     bool inGap_ = false;
-    std::vector<LinePiece>* out_;
+    PieceSink* out_;
 };
 
 // ---- Placement along a line -----------------------------------------------------------------

@@ -39,10 +39,10 @@ void ExpectPieces(const std::vector<LinePiece>& actual, const std::vector<LinePi
 
 // One dash of `dash` per period of dash + gap along the centre of `line`.
 std::vector<LinePiece> CentreDashes(const std::vector<PointD>& line, double dash, double gap) {
-    std::vector<LinePiece> pieces;
-    DashWalker walker(dash, gap, &pieces);
+    symbolize::PieceList list;
+    DashWalker walker(dash, gap, &list);
     for (size_t i = 0; i + 1 < line.size(); ++i) walker.CentreSegment(line[i], line[i + 1]);
-    return pieces;
+    return list.pieces;
 }
 
 // The same on the offset line at distance d (the plus line for side 0, the minus line for 1).
@@ -51,10 +51,10 @@ std::vector<LinePiece> OffsetDashes(const std::vector<PointD>& line, double dash
     std::vector<PointD> plus, minus;
     symbolize::BuildOffsetLines(line, d, &plus, &minus);
     const std::vector<PointD>& onto = side == 1 ? minus : plus;
-    std::vector<LinePiece> pieces;
-    DashWalker walker(dash, gap, &pieces);
+    symbolize::PieceList list;
+    DashWalker walker(dash, gap, &list);
     for (size_t i = 0; i + 1 < line.size(); ++i) walker.OffsetSegment(line[i], line[i + 1], onto[i], onto[i + 1], d, side);
-    return pieces;
+    return list.pieces;
 }
 
 struct Placed {
