@@ -193,58 +193,28 @@ TEST_F(RenderDumpTest, ThePathEntryDrawsAPolygonWithItsHoles) {
     EXPECT_EQ(ops[0].at("figures").size(), 2u);
 }
 
-TEST_F(RenderDumpTest, AMarkerWithoutAnOutlineLeavesNoPathAndTheRestIsDrawn) {
+TEST_F(RenderDumpTest, TheGetPathEntryShowsAMarkersOutlineAndAMarkerWithoutOneLeavesNone) {
     symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(
-        R"({"symbols": {"pin": {"kind": "libMarker"}, "road": {"kind": "simpleLine"}},
+        R"({"resources": {"5": {"extent": [0, 10, 0, 10], "anchor": [5, 5], "elements": [
+                {"type": "line", "points": [[0, 5], [10, 5]], "usage": 7},
+                {"type": "rect", "x": 2, "y": 2, "width": 6, "height": 6, "usage": 4}]}},
+            "symbols": {"pin": {"kind": "libMarker"}, "arrow": {"kind": "libMarker", "resource": 5},
+                        "road": {"kind": "simpleLine"}},
             "layers": [{"features": [{"symbol": "pin", "point": [40, 40], "entry": "getPath"},
+                                     {"symbol": "arrow", "point": [40, 40], "entry": "getPath"},
                                      {"symbol": "road", "line": [[0, 60], [120, 65]]}]}]})",
         "doc.json", ".");
     ASSERT_NE(r.document, nullptr) << r.diagnostics.Lines().front();
     const json ops = Dump(*r.document).at("operations");
-    ASSERT_EQ(ops.size(), 1u);
-    EXPECT_EQ(ops[0].at("kind"), "DrawPath");
-}
-
-TEST_F(RenderDumpTest, LineKindsDrawWhatTheirSettingsSayWithoutStrayMessages) {
-    symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(
-        R"({"canvas": {"width": 200, "height": 100},
-            "resources": {"7": {"extent": [0, 4, 0, 2], "anchor": [2, 1],
-                                "elements": [{"type": "line", "points": [[0, 1], [4, 1]]}]}},
-            "symbols": {
-              "noInterval": {"kind": "hashLine", "interval": 0},
-              "dots": {"kind": "hashLine", "length": 0, "interval": 5, "width": 1, "cap": "round"},
-              "noDrawing": {"kind": "markerLine", "resource": 99},
-              "zeroDashes": {"kind": "cartographicLine", "dashes": [0, 0]},
-              "zeroSeparate": {"kind": "cartographicLine", "dashes": [0, 0], "separateDashes": true},
-              "stack": {"kind": "compoundMarker", "extent": [-5, 5, -5, 5], "width": 20, "height": 20,
-                        "markers": [{"kind": "libMarker", "resource": 7, "width": -1, "height": -1}]}},
-            "layers": [{"features": [
-              {"symbol": "noInterval", "line": [[0, 10], [100, 10]]},
-              {"symbol": "dots", "line": [[0, 20], [20, 20]]},
-              {"symbol": "noDrawing", "line": [[0, 30], [100, 30]]},
-              {"symbol": "zeroDashes", "line": [[0, 40], [100, 40]]},
-              {"symbol": "zeroSeparate", "line": [[0, 50], [100, 50]]},
-              {"symbol": "stack", "point": [100, 80]}]}]})",
-        "doc.json", ".");
-    ASSERT_NE(r.document, nullptr) << r.diagnostics.Lines().front();
-    const json dump = Dump(*r.document);
-    // Only the separate dashes, which cannot walk a period of nothing, refuse their template.
-    ASSERT_EQ(dump.at("log").size(), 1u);
-    EXPECT_EQ(dump.at("log")[0].at("message"), "DashArray Error");
-
-    const json& ops = dump.at("operations");
-    ASSERT_EQ(ops.size(), 3u);
-    // Strokes of length zero are still laid: with round caps they show as dots.
-    const json& dots = ops[0].at("figures");
-    EXPECT_EQ(dots.size(), 2u);  // 20 units at 5 mm (18.9 units) apart
-    EXPECT_EQ(dots[0].at("points")[0], dots[0].at("points")[1]);
-    EXPECT_EQ(ops[0].at("pen").at("lineCap"), "Round");
-    // A template of zeros is handed to the pen, which draws it solid.
+    ASSERT_EQ(ops.size(), 2u);
+    // The arrow as a plain line and the hidden rectangle, placed on the point.
+    EXPECT_EQ(ops[0].at("kind"), "Path");
+    ASSERT_EQ(ops[0].at("figures").size(), 2u);
+    const json& line = ops[0].at("figures")[0].at("points");
+    EXPECT_EQ(line[0][1], 40.0);
+    EXPECT_EQ(line[1][0].get<double>() - line[0][0].get<double>(), 10 * 96 / 25.4);
+    EXPECT_EQ(ops[0].at("figures")[1].at("points").size(), 4u);
     EXPECT_EQ(ops[1].at("kind"), "DrawPath");
-    // The natural-size member stretches with the stack: its 4-unit line, twice as wide.
-    const json& member = ops[2].at("figures")[0].at("points");
-    const double scale = r.document->canvas.ppi / 25.4;
-    EXPECT_NEAR(member[1][0].get<double>() - member[0][0].get<double>(), 4 * 2 * scale, 1e-9);
 }
 
 TEST_F(RenderDumpTest, EntriesAndContextsAreCheckedWhenTheDocumentIsRead) {
