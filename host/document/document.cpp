@@ -76,9 +76,7 @@ private:
             return;
         }
         // Read first: it decides how every other path is taken.
-        if (const auto n = at.Find("allowPathsOutside")) {
-            doc_.settings.allowPathsOutside = reader_.Boolean(*n).value_or(false);
-        }
+        reader_.Member(at, "allowPathsOutside", doc_.settings.allowPathsOutside, &Reader::Boolean);
         if (const auto n = at.Find("simplifyAnchorPoints")) {
             doc_.settings.simplifyAnchorPoints = reader_.Boolean(*n);
         }
@@ -97,24 +95,16 @@ private:
     void ReadCanvas(const Node& at) {
         if (!reader_.Object(at, "a canvas object", {"width", "height", "background", "ppi", "yUp"})) return;
         CanvasSettings& c = doc_.canvas;
-        if (const auto n = at.Find("width")) {
-            c.width = reader_.Integer(*n, 1, Pictor::kMaxBitmapSide, "pixels").value_or(c.width);
-        }
-        if (const auto n = at.Find("height")) {
-            c.height = reader_.Integer(*n, 1, Pictor::kMaxBitmapSide, "pixels").value_or(c.height);
-        }
+        reader_.Member(at, "width", c.width, &Reader::Integer, 1, Pictor::kMaxBitmapSide, "pixels");
+        reader_.Member(at, "height", c.height, &Reader::Integer, 1, Pictor::kMaxBitmapSide, "pixels");
         if (int64_t{c.width} * c.height > Pictor::kMaxBitmapPixels) {
             reader_.Fail(at, "expected at most " + std::to_string(Pictor::kMaxBitmapPixels) +
                                  " pixels (width x height), found " +
                                  std::to_string(int64_t{c.width} * c.height));
         }
-        if (const auto n = at.Find("background")) {
-            c.background = reader_.Colour(*n, true).value_or(c.background);
-        }
-        if (const auto n = at.Find("ppi")) {
-            c.ppi = reader_.Number(*n, kMinPpi, kMaxPpi, "pixels per inch").value_or(c.ppi);
-        }
-        if (const auto n = at.Find("yUp")) c.yUp = reader_.Boolean(*n).value_or(c.yUp);
+        reader_.Member(at, "background", c.background, &Reader::Colour, true);
+        reader_.Member(at, "ppi", c.ppi, &Reader::Number, kMinPpi, kMaxPpi, "pixels per inch");
+        reader_.Member(at, "yUp", c.yUp, &Reader::Boolean);
     }
 
     void ReadContext(const Node& at) {

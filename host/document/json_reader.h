@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "contracts/pictor/types.h"
@@ -82,6 +83,20 @@ public:
     std::optional<uint32_t> Colour(const Node& node, bool withAlpha);
     // [x, y], or longer positions whose extra values (a height) are ignored; finite numbers.
     std::optional<Pictor::PointD> Position(const Node& node);
+
+    // Reads the member `key` of `object`, when it is given, with one of the readers above (`read`
+    // called with `args`) into `field`. A missing member, or one refused and reported, leaves
+    // `field` as it was. False only when the member was given and refused.
+    template <typename T, typename U, typename... Params, typename... Args>
+    bool Member(const Node& object, std::string_view key, T& field,
+                std::optional<U> (Reader::*read)(const Node&, Params...), Args&&... args) {
+        const std::optional<Node> n = object.Find(key);
+        if (!n) return true;
+        std::optional<U> value = (this->*read)(*n, std::forward<Args>(args)...);
+        if (!value) return false;
+        field = std::move(*value);
+        return true;
+    }
 
 private:
     std::string file_;

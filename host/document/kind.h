@@ -149,4 +149,52 @@ Property SymbolProperty(std::string_view key, std::optional<Shape> shape, std::s
 Property SymbolsProperty(std::string_view key, std::optional<Shape> shape, size_t maxCount,
                          std::string_view meaning, TypedGet<MemberList> get, TypedSet<const MemberList&> set);
 
+// A value the symbol gives directly, or through a pointer that may be null ("not set").
+template <typename T>
+T ValueOr(T value, T /*fallback*/) {
+    return value;
+}
+template <typename T>
+T ValueOr(const T* value, T fallback) {
+    return value ? *value : fallback;
+}
+
+// The rows that lines, fills and markers share: colour, transparency, stroke width and halo, with
+// one key, range and default reading each. `view` gives a kind's typed view of any symbol that has
+// it; the setters reach `HostSymbol`, the class the kind's `make` creates. Each kind words the
+// meaning for its own drawing.
+template <auto view, typename HostSymbol>
+struct SharedRows {
+    // Widths of a map symbol are a few millimetres; a metre is far beyond any of them.
+    static constexpr Range kWidth{0.0, 1000.0, "mm"};
+    static constexpr Range kPercent{0.0, 100.0, "%"};
+
+    static Property Colour(uint32_t fallback, std::string_view meaning) {
+        return ColourProperty(
+            "color", fallback, meaning, [fallback](IGIS_Symbol& s) { return ValueOr(view(s).GetColor(), fallback); },
+            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); });
+    }
+    static Property Transparency(std::string_view meaning = "0 opaque, 100 invisible") {
+        return IntegerProperty(
+            "transparency", 0, kPercent, meaning,
+            [](IGIS_Symbol& s) { return ValueOr(view(s).GetTransparency(), int32_t{0}); },
+            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); });
+    }
+    static Property Width(double fallback, std::string_view meaning) {
+        return NumberProperty(
+            "width", fallback, kWidth, meaning,
+            [fallback](IGIS_Symbol& s) { return ValueOr(view(s).GetWidth(), fallback); },
+            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); });
+    }
+    static Property Halo(std::string_view meaning) {
+        return HaloProperty(
+            "halo", meaning, [](IGIS_Symbol& s) { return ValueOr(view(s).GetHalo(), SymbolHalo{}); },
+            [](IGIS_Symbol& s, const SymbolHalo& v) { Edit(s).SetHalo(v); });
+    }
+
+private:
+    // Setters only reach symbols the kind's `make` created.
+    static HostSymbol& Edit(IGIS_Symbol& s) { return static_cast<HostSymbol&>(s); }
+};
+
 }  // namespace symbolhost::document

@@ -9,13 +9,13 @@ namespace {
 constexpr Range kMillimetres{0.0, 1000.0, "mm"};
 // Offsets shift either way of the line.
 constexpr Range kShift{-1000.0, 1000.0, "mm"};
-constexpr Range kPercent{0.0, 100.0, "%"};
 // A dash template alternates a handful of dashes and gaps.
 constexpr size_t kMaxDashes = 256;
 
 IGIS_CartographicLineSymbol& View(IGIS_Symbol& s) { return *s.GetCartographicLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 CartographicLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<CartographicLineSymbol&>(s); }
+using Rows = SharedRows<View, CartographicLineSymbol>;
 
 std::vector<double> Dashes(IGIS_Symbol& s) {
     const double* values = nullptr;
@@ -33,16 +33,9 @@ Kind Make() {
     kind.make = [] { return SymbolPtr<>(new CartographicLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetCartographicLineSymbol() != nullptr; };
     kind.properties = {
-        ColourProperty(
-            "color", 0x000000, "stroke colour", [](IGIS_Symbol& s) { return View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
-        NumberProperty(
-            "width", 0.26, kMillimetres, "stroke width", [](IGIS_Symbol& s) { return View(s).GetWidth(); },
-            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); }),
+        Rows::Colour(0x000000, "stroke colour"),
+        Rows::Transparency(),
+        Rows::Width(0.26, "stroke width"),
         NumberProperty(
             "offset", 0.0, kShift, "sideways shift, positive to the left of the direction of travel",
             [](IGIS_Symbol& s) { return *View(s).GetOffset(); },

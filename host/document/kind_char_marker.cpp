@@ -6,7 +6,6 @@
 namespace symbolhost::document {
 namespace {
 
-constexpr Range kPercent{0.0, 100.0, "%"};
 // Codes are single bytes of the symbol library's code page; below 33 are controls and space.
 constexpr Range kCharacterCode{33.0, 255.0, ""};
 constexpr Range kFontSize{0.0, 1000.0, "mm"};
@@ -14,6 +13,7 @@ constexpr Range kFontSize{0.0, 1000.0, "mm"};
 const IGIS_CharMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetCharMarkerSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 CharMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<CharMarkerSymbol&>(s); }
+using Rows = SharedRows<View, CharMarkerSymbol>;
 
 Kind Make() {
     Kind kind;
@@ -36,13 +36,8 @@ Kind Make() {
             "fontSize", kDefaultMarkerSize, kFontSize, "size the glyph is laid out at before stretching",
             [](IGIS_Symbol& s) { return *View(s).GetFontSize(); },
             [](IGIS_Symbol& s, double v) { Edit(s).SetFontSize(v); }),
-        ColourProperty(
-            "color", 0x000000, "of the character", [](IGIS_Symbol& s) { return *View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return *View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        Rows::Colour(0x000000, "of the character"),
+        Rows::Transparency(),
     };
     for (Property& p : MarkerPlacementProperties(kDefaultMarkerSize, 0.0))
         kind.properties.push_back(std::move(p));

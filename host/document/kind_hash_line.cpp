@@ -9,11 +9,11 @@ namespace {
 constexpr Range kMillimetres{0.0, 1000.0, "mm"};
 // Offsets shift either way of the line.
 constexpr Range kShift{-1000.0, 1000.0, "mm"};
-constexpr Range kPercent{0.0, 100.0, "%"};
 
 IGIS_HashLineSymbol& View(IGIS_Symbol& s) { return *s.GetHashLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 HashLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<HashLineSymbol&>(s); }
+using Rows = SharedRows<View, HashLineSymbol>;
 
 Kind Make() {
     Kind kind;
@@ -24,17 +24,9 @@ Kind Make() {
     kind.make = [] { return SymbolPtr<>(new HashLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetHashLineSymbol() != nullptr; };
     kind.properties = {
-        ColourProperty(
-            "color", 0x000000, "stroke colour", [](IGIS_Symbol& s) { return View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
-        NumberProperty(
-            "width", 0.26, kMillimetres, "thickness of each stroke",
-            [](IGIS_Symbol& s) { return View(s).GetWidth(); },
-            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); }),
+        Rows::Colour(0x000000, "stroke colour"),
+        Rows::Transparency(),
+        Rows::Width(0.26, "thickness of each stroke"),
         NumberProperty(
             "length", 2.0, kMillimetres, "length of each stroke, across the line",
             [](IGIS_Symbol& s) { return *View(s).GetHashLength(); },

@@ -10,8 +10,6 @@
 namespace symbolhost::document {
 namespace {
 
-// Widths of a map symbol are a few millimetres; a metre is far beyond any of them.
-constexpr Range kMillimetres{0.0, 1000.0, "mm"};
 // More layers than this is no longer one map symbol.
 constexpr size_t kMaxLayers = 64;
 // The layers a getter hands out are simple lines built for the read; they stay alive for this
@@ -22,6 +20,7 @@ constexpr size_t kLiveReads = 8;
 IGIS_LayeredSimpleLineSymbol& View(IGIS_Symbol& s) { return *s.GetLayeredSimpleLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 LayeredSimpleLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<LayeredSimpleLineSymbol&>(s); }
+using Rows = SharedRows<View, LayeredSimpleLineSymbol>;
 
 SymbolPtr<> LayerAsLine(const SimpleLineLayer& layer) {
     auto* line = new SimpleLineSymbol;
@@ -86,17 +85,8 @@ Kind Make() {
     kind.make = [] { return SymbolPtr<>(new LayeredSimpleLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetLayeredSimpleLineSymbol() != nullptr; };
     kind.properties = {
-        NumberProperty(
-            "width", 1.0, kMillimetres, "width of the whole line, which the halo surrounds",
-            [](IGIS_Symbol& s) { return View(s).GetWidth(); },
-            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); }),
-        HaloProperty(
-            "halo", "a glow under all layers, wider than \"width\" by its size on each side",
-            [](IGIS_Symbol& s) {
-                const SymbolHalo* halo = View(s).GetHalo();
-                return halo ? *halo : SymbolHalo{};
-            },
-            [](IGIS_Symbol& s, const SymbolHalo& v) { Edit(s).SetHalo(v); }),
+        Rows::Width(1.0, "width of the whole line, which the halo surrounds"),
+        Rows::Halo("a glow under all layers, wider than \"width\" by its size on each side"),
         SymbolsProperty("layers", Shape::Line, kMaxLayers,
                         "simple lines, names or inline, bottom first; their halo and smoothing are unused",
                         Layers, SetLayers),

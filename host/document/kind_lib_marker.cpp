@@ -20,6 +20,7 @@ constexpr Range kTextSize{0.0, 1000.0, "mm"};
 
 IGIS_LibMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetLibMarkerSymbol(); }
 LibMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<LibMarkerSymbol&>(s); }
+using Rows = SharedRows<View, LibMarkerSymbol>;
 
 // Colours that may be unset are a colour and a switch; the switch comes after the colour in the
 // table, so it can clear what the colour set.
@@ -63,10 +64,7 @@ std::vector<Property> ResourceProperties() {
             "useColor", "false draws every element in its own colours",
             [](IGIS_Symbol& s) { return View(s).GetColor(); },
             [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "of the strokes: 0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        Rows::Transparency("of the strokes: 0 opaque, 100 invisible"),
         ColourProperty(
             "secondaryColor", 0x000000, "stroke colour of secondary elements while useSecondaryColor is true",
             [](IGIS_Symbol& s) { return ColourOrBlack(*View(s).GetSecondaryColor()); },
@@ -111,10 +109,7 @@ std::vector<Property> ResourceProperties() {
             "dashes of every stroke; \"own\" keeps each element's",
             [](IGIS_Symbol& s) { return *View(s).GetDashStyle(); },
             [](IGIS_Symbol& s, int32_t v) { Edit(s).SetDashStyle(v); }),
-        HaloProperty(
-            "halo", "drawn under each element's stroke while enabled",
-            [](IGIS_Symbol& s) { return *View(s).GetHalo(); },
-            [](IGIS_Symbol& s, const SymbolHalo& v) { Edit(s).SetHalo(v); }),
+        Rows::Halo("drawn under each element's stroke while enabled"),
         ChoiceProperty(
             "boundsMode", LibMarkerBoundsExtent, {{"extent", LibMarkerBoundsExtent}, {"store", 1}},
             "natural size from the resource's own extent, or as the resource store measures it",

@@ -15,7 +15,6 @@ constexpr Range kShift{-1000.0, 1000.0, "mm"};
 // -1 keeps the drawing's natural size.
 constexpr double kNaturalSize = -1.0;
 constexpr Range kSize{kNaturalSize, 1000.0, "mm"};
-constexpr Range kPercent{0.0, 100.0, "%"};
 constexpr Range kDegrees{-360.0, 360.0, "degrees"};
 // Millimetres or percent, by the placement; the larger of the two ranges.
 constexpr Range kPosition{0.0, 1000.0, ""};
@@ -24,6 +23,7 @@ constexpr Range kCode{0.0, static_cast<double>(std::numeric_limits<int32_t>::max
 IGIS_MarkerLineSymbol& View(IGIS_Symbol& s) { return *s.GetMarkerLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 MarkerLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<MarkerLineSymbol&>(s); }
+using Rows = SharedRows<View, MarkerLineSymbol>;
 
 int32_t ResourceCode(IGIS_Symbol& s) {
     bool found = false;
@@ -44,10 +44,7 @@ Kind Make() {
             "resource", 0, kCode, "code of the drawing under \"resources\"; an unknown code draws nothing",
             ResourceCode,
             [](IGIS_Symbol& s, int32_t v) { Edit(s).SetMarkerResourceCode(static_cast<uint32_t>(v)); }),
-        ColourProperty(
-            "color", 0x000000, "colour of the drawing's strokes",
-            [](IGIS_Symbol& s) { return View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
+        Rows::Colour(0x000000, "colour of the drawing's strokes"),
         ColourProperty(
             "fill", 0x000000, "fill colour of the drawing, with useFill",
             [](IGIS_Symbol& s) { return *View(s).GetFillValue(); },
@@ -56,10 +53,7 @@ Kind Make() {
             "useFill", false, "fill the drawing with \"fill\" instead of its own colours",
             [](IGIS_Symbol& s) { return *View(s).GetUseFill(); },
             [](IGIS_Symbol& s, bool v) { Edit(s).SetUseFill(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        Rows::Transparency(),
         NumberProperty(
             "width", kNaturalSize, kSize, "marker width; -1 the drawing's natural width",
             [](IGIS_Symbol& s) { return *View(s).GetMarkerWidth(); },

@@ -10,6 +10,7 @@ constexpr Range kPercent{0.0, 100.0, "%"};
 const IGIS_SimpleFillSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleFillSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 SimpleFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<SimpleFillSymbol&>(s); }
+using Rows = SharedRows<View, SimpleFillSymbol>;
 
 // The fill keeps its own copy of the outline.
 void SetOutline(IGIS_Symbol& s, IGIS_Symbol* member) {
@@ -28,14 +29,8 @@ Kind Make() {
     kind.make = [] { return SymbolPtr<>(new SimpleFillSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetSimpleFillSymbol() != nullptr; };
     kind.properties = {
-        ColourProperty(
-            "color", 0x808080, "fill colour; the hatch lines' colour",
-            [](IGIS_Symbol& s) { return *View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "of the fill colour: 0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return *View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
+        Rows::Colour(0x808080, "fill colour; the hatch lines' colour"),
+        Rows::Transparency("of the fill colour: 0 opaque, 100 invisible"),
         ColourProperty(
             "backgroundColor", 0xFFFFFF, "behind the hatch lines",
             [](IGIS_Symbol& s) { return *View(s).GetBackgroundColor(); },

@@ -6,13 +6,13 @@ namespace {
 
 // Widths and dashes of a map symbol are a few millimetres; a metre is far beyond any of them.
 constexpr Range kMillimetres{0.0, 1000.0, "mm"};
-constexpr Range kPercent{0.0, 100.0, "%"};
 // A dash pattern alternates a handful of dashes and gaps.
 constexpr size_t kMaxDashes = 256;
 
 const IGIS_SimpleLineSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 SimpleLineSymbol& Edit(IGIS_Symbol& s) { return static_cast<SimpleLineSymbol&>(s); }
+using Rows = SharedRows<View, SimpleLineSymbol>;
 
 std::vector<double> Dashes(IGIS_Symbol& s) {
     double* pattern = nullptr;
@@ -32,17 +32,9 @@ Kind Make() {
     kind.make = [] { return SymbolPtr<>(new SimpleLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetSimpleLineSymbol() != nullptr; };
     kind.properties = {
-        ColourProperty(
-            "color", 0x000000, "stroke colour", [](IGIS_Symbol& s) { return View(s).GetColor(); },
-            [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); }),
-        IntegerProperty(
-            "transparency", 0, kPercent, "0 opaque, 100 invisible",
-            [](IGIS_Symbol& s) { return View(s).GetTransparency(); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetTransparency(v); }),
-        NumberProperty(
-            "width", 0.26, kMillimetres, "stroke width; 0 draws only the halo",
-            [](IGIS_Symbol& s) { return View(s).GetWidth(); },
-            [](IGIS_Symbol& s, double v) { Edit(s).SetWidth(v); }),
+        Rows::Colour(0x000000, "stroke colour"),
+        Rows::Transparency(),
+        Rows::Width(0.26, "stroke width; 0 draws only the halo"),
         ChoiceProperty(
             "style", SimpleLineStyleSolid,
             {{"solid", SimpleLineStyleSolid},
@@ -70,13 +62,7 @@ Kind Make() {
             "smooth", false, "draw the points as a smooth curve",
             [](IGIS_Symbol& s) { return *View(s).IsSmooth(); },
             [](IGIS_Symbol& s, bool v) { Edit(s).SetSmooth(v); }),
-        HaloProperty(
-            "halo", "a glow under the line, wider by its size on each side, always opaque",
-            [](IGIS_Symbol& s) {
-                const SymbolHalo* halo = View(s).GetHalo();
-                return halo ? *halo : SymbolHalo{};
-            },
-            [](IGIS_Symbol& s, const SymbolHalo& v) { Edit(s).SetHalo(v); }),
+        Rows::Halo("a glow under the line, wider by its size on each side, always opaque"),
     };
     return kind;
 }

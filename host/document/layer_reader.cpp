@@ -81,9 +81,9 @@ public:
             return;
         }
         Layer layer;
-        if (const auto n = at.Find("name")) layer.name = reader_.String(*n, "a name").value_or("");
+        reader_.Member(at, "name", layer.name, &Reader::String, "a name");
         bool visible = true;
-        if (const auto n = at.Find("visible")) visible = reader_.Boolean(*n).value_or(true);
+        reader_.Member(at, "visible", visible, &Reader::Boolean);
         const SymbolChoice choice = ReadChoice(at);
         const auto features = at.Find("features");
         const auto geojson = at.Find("geojson");

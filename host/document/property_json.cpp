@@ -68,23 +68,11 @@ std::optional<SymbolHalo> ReadHalo(const Node& at, Reader& reader) {
         return std::nullopt;
     }
     SymbolHalo halo = kHaloDefaults;
-    bool ok = true;
-    if (const auto n = at.Find("enabled")) {
-        const auto v = reader.Boolean(*n);
-        ok = ok && v.has_value();
-        halo.enabled = v.value_or(halo.enabled);
-    }
-    if (const auto n = at.Find("size")) {
-        const auto v = reader.Number(*n, 0.0, kMaxHaloSizeMm, "mm");
-        ok = ok && v.has_value();
-        halo.size = v.value_or(halo.size);
-    }
-    if (const auto n = at.Find("color")) {
-        const auto v = reader.Colour(*n, false);
-        ok = ok && v.has_value();
-        halo.color = v.value_or(halo.color);
-    }
-    if (!ok) return std::nullopt;
+    // Every field is read, so that each fault is reported.
+    const bool enabled = reader.Member(at, "enabled", halo.enabled, &Reader::Boolean);
+    const bool size = reader.Member(at, "size", halo.size, &Reader::Number, 0.0, kMaxHaloSizeMm, "mm");
+    const bool colour = reader.Member(at, "color", halo.color, &Reader::Colour, false);
+    if (!enabled || !size || !colour) return std::nullopt;
     return halo;
 }
 

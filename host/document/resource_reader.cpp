@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -188,31 +189,19 @@ private:
     }
     void Failed() { ok_ = false; }
 
-    double Number(const Node& at, double min) {
-        const auto v = reader_.Number(at, min, kMaxUnits);
+    // A refused value reads as zero; the resource it belongs to is dropped anyway.
+    template <typename T>
+    T Take(const std::optional<T>& v) {
         ok_ = ok_ && v.has_value();
-        return v.value_or(0.0);
+        return v.value_or(T{});
     }
-    int32_t Int(const Node& at, int32_t min, int32_t max) {
-        const auto v = reader_.Integer(at, min, max);
-        ok_ = ok_ && v.has_value();
-        return v.value_or(0);
-    }
-    bool Bool(const Node& at) {
-        const auto v = reader_.Boolean(at);
-        ok_ = ok_ && v.has_value();
-        return v.value_or(false);
-    }
+    double Number(const Node& at, double min) { return Take(reader_.Number(at, min, kMaxUnits)); }
+    int32_t Int(const Node& at, int32_t min, int32_t max) { return Take(reader_.Integer(at, min, max)); }
+    bool Bool(const Node& at) { return Take(reader_.Boolean(at)); }
     // "#RRGGBB" for plain colours, or a whole number: an entry of the resource's colour table.
     uint32_t Colour(const Node& at) {
-        if (at.Value().is_number_integer()) {
-            const auto v = reader_.Integer(at, 0, kMaxId);
-            ok_ = ok_ && v.has_value();
-            return static_cast<uint32_t>(v.value_or(0));
-        }
-        const auto v = reader_.Colour(at, false);
-        ok_ = ok_ && v.has_value();
-        return v.value_or(0) & 0xFFFFFFu;
+        if (at.Value().is_number_integer()) return static_cast<uint32_t>(Int(at, 0, kMaxId));
+        return Take(reader_.Colour(at, false)) & 0xFFFFFFu;
     }
     int32_t Choice(const Node& at, const std::vector<std::string_view>& names) {
         if (at.Value().is_string()) {
