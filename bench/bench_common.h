@@ -1,4 +1,5 @@
-// Shared pieces of the benchmarks: deterministic scenes and the ratio report.
+// Shared pieces of the benchmarks: deterministic scenes, the quiet host and drawing context the
+// library's side draws with, and the ratio report.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -6,17 +7,41 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "contracts/host.h"
+#include "contracts/pictor/pictor.h"
 #include "contracts/pictor/types.h"
+#include "host/host.h"
+#include "symbolize/symbolize.h"
 
 namespace bench {
 
 inline constexpr int kSurfaceSize = 1024;
+// Drawing units per millimetre, fixed so that no screen setting matters.
+inline constexpr double kScale = 4.0;
+
+// Thinning off, stated explicitly so that the library does not log a missing setting per call.
+inline void QuietProperties() { symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false"); }
+
+// The drawing context of the library's side: `g` at kScale, everything else the defaults.
+inline SymbolizeInfo Context(Pictor::Graphics& g) {
+    SymbolizeInfo info;
+    info.graphics = &g;
+    info.scale = kScale;
+    return info;
+}
+
+// A symbol colour (0x00RRGGBB) as the raw side's Cairo source.
+inline void SetSource(cairo_t* cr, uint32_t rgb, double alpha = 1.0) {
+    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0,
+                          alpha);
+}
 
 // The raw-Cairo side of a comparison: an image surface of the same size as the layer's canvas.
 struct RawSurface {

@@ -14,7 +14,6 @@
 #include "bench/bench_common.h"
 #include "contracts/pictor/pictor.h"
 #include "contracts/symbol/resource.h"
-#include "host/host.h"
 #include "host/line_symbols.h"
 #include "host/resources.h"
 #include "host/stores.h"
@@ -29,7 +28,6 @@ namespace {
 constexpr int kCartographicLines = 10000;
 constexpr int kMarkerLines = 1000;
 constexpr int kVertices = 20;
-constexpr double kScale = 4.0;  // drawing units per millimetre, fixed so no screen setting matters
 
 // A boundary: 0.5 mm wide, 1 mm to the left of travel, dashes of 3 mm with 1.5 mm gaps.
 constexpr double kLineMm = 0.5;
@@ -43,18 +41,6 @@ constexpr uint32_t kArrowColour = 0x2471A3;
 const auto& Walks() {
     static const auto walks = bench::RandomWalks(kCartographicLines, kVertices);
     return walks;
-}
-
-void QuietProperties() {
-    // Thinning off, stated explicitly so the library does not log a missing setting per call.
-    symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false");
-}
-
-SymbolizeInfo Context(Graphics& g) {
-    SymbolizeInfo info;
-    info.graphics = &g;
-    info.scale = kScale;
-    return info;
 }
 
 symbolhost::CartographicLineSymbol Boundary(bool separate) {
@@ -98,7 +84,7 @@ symbolhost::MarkerLineSymbol River() {
 
 // Draws `count` lines of `walks` with `symbol` through the service.
 void DrawLines(IGIS_Symbol* symbol, Graphics* g, int count) {
-    const SymbolizeInfo info = Context(*g);
+    const SymbolizeInfo info = bench::Context(*g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t vertices = kVertices;
     for (int i = 0; i < count; ++i) service->Symbolize(symbol, &info, Walks()[i].data(), &vertices);
@@ -106,7 +92,7 @@ void DrawLines(IGIS_Symbol* symbol, Graphics* g, int count) {
 
 // What the library draws for the lines, recorded once.
 std::vector<RecordedOp> Record(IGIS_Symbol* symbol, int count) {
-    QuietProperties();
+    bench::QuietProperties();
     RecordingCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     DrawLines(symbol, &g, count);
@@ -183,7 +169,7 @@ void Replay(cairo_t* cr, const std::vector<RecordedOp>& ops) {
 // The library's side of a case: `symbol` drawn on `count` lines, `units` (dashes or markers)
 // counted from a recording to report the cost of each.
 void RunLayer(benchmark::State& state, IGIS_Symbol* symbol, int count, size_t units) {
-    QuietProperties();
+    bench::QuietProperties();
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     for (auto _ : state) DrawLines(symbol, &g, count);

@@ -8,7 +8,6 @@
 
 #include "bench/bench_common.h"
 #include "contracts/pictor/pictor.h"
-#include "host/host.h"
 #include "host/marker_symbols.h"
 #include "host/resources.h"
 #include "host/stores.h"
@@ -20,7 +19,6 @@ using namespace Pictor;
 namespace {
 
 constexpr int kMarkers = 10000;
-constexpr double kScale = 4.0;     // drawing units per millimetre, fixed so no screen setting matters
 constexpr double kMarkerMm = 6.0;  // both marker kinds are 6 mm square: 24 units
 constexpr uint32_t kResourceCode = 1;
 
@@ -44,19 +42,6 @@ const std::vector<PointD>& Anchors() {
         return out;
     }();
     return anchors;
-}
-
-void QuietProperties() { symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false"); }
-
-SymbolizeInfo Context(Graphics& g) {
-    SymbolizeInfo info;
-    info.graphics = &g;
-    info.scale = kScale;
-    return info;
-}
-
-void SetSource(cairo_t* cr, uint32_t rgb) {
-    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
 }
 
 // Five elements: a filled and stroked wall, a filled roof path with a curved eave, a round window,
@@ -100,14 +85,14 @@ std::shared_ptr<symbolhost::VectorResource> Church() {
 }
 
 void LibMarkers_layer(benchmark::State& state) {
-    QuietProperties();
+    bench::QuietProperties();
     symbolhost::DefaultVectorResourceStore().Add(kResourceCode, Church());
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     symbolhost::LibMarkerSymbol marker;
     marker.SetResourceCode(kResourceCode);
     marker.SetSize(kMarkerMm, kMarkerMm);
-    const SymbolizeInfo info = Context(g);
+    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t one = 1;
     for (auto _ : state) {
@@ -119,7 +104,7 @@ void LibMarkers_layer(benchmark::State& state) {
 void LibMarkers_raw(benchmark::State& state) {
     bench::RawSurface raw;
     cairo_t* cr = raw.cr;
-    const double k = kMarkerMm / kExtent * kScale;  // resource units to drawing units
+    const double k = kMarkerMm / kExtent * bench::kScale;  // resource units to drawing units
     const double width = kElementWidth * k;
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
     cairo_set_miter_limit(cr, 10);
@@ -134,10 +119,10 @@ void LibMarkers_raw(benchmark::State& state) {
     auto paint = [&](bool filled, uint32_t fill) {
         cairo_identity_matrix(cr);
         if (filled) {
-            SetSource(cr, fill);
+            bench::SetSource(cr, fill);
             cairo_fill_preserve(cr);
         }
-        SetSource(cr, kInk);
+        bench::SetSource(cr, kInk);
         cairo_set_line_width(cr, width);
         cairo_stroke(cr);
     };
@@ -169,7 +154,7 @@ void LibMarkers_raw(benchmark::State& state) {
 }
 
 void CharMarkers_layer(benchmark::State& state) {
-    QuietProperties();
+    bench::QuietProperties();
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     symbolhost::CharMarkerSymbol marker;
@@ -178,7 +163,7 @@ void CharMarkers_layer(benchmark::State& state) {
     marker.SetFontSize(kMarkerMm);
     marker.SetSize(kMarkerMm, kMarkerMm);
     marker.SetColor(kGlyphColour);
-    const SymbolizeInfo info = Context(g);
+    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t one = 1;
     for (auto _ : state) {
@@ -189,7 +174,7 @@ void CharMarkers_layer(benchmark::State& state) {
 void CharMarkers_raw(benchmark::State& state) {
     bench::RawSurface raw;
     cairo_t* cr = raw.cr;
-    const double em = kMarkerMm * kScale;
+    const double em = kMarkerMm * bench::kScale;
     cairo_select_font_face(cr, kFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, em);
     const char text[2] = {static_cast<char>(kCharacter), '\0'};
@@ -200,7 +185,7 @@ void CharMarkers_raw(benchmark::State& state) {
     cairo_new_path(cr);
     const double sx = em / (x2 - x1);
     const double sy = em / (y2 - y1);
-    SetSource(cr, kGlyphColour);
+    bench::SetSource(cr, kGlyphColour);
     for (auto _ : state) {
         for (const PointD& p : Anchors()) {
             cairo_identity_matrix(cr);

@@ -3,7 +3,6 @@
 
 #include "bench/bench_common.h"
 #include "contracts/pictor/pictor.h"
-#include "host/host.h"
 #include "host/symbols.h"
 #include "pictor/cairo_canvas.h"
 #include "symbolize/symbolize.h"
@@ -15,7 +14,6 @@ namespace {
 constexpr int kPolylines = 10000;
 constexpr int kVertices = 20;
 constexpr int kPolygons = 10000;
-constexpr double kScale = 4.0;  // drawing units per millimetre, fixed so no screen setting matters
 
 // Dashed road with a halo: 0.5 mm line, 0.3 mm halo on each side.
 constexpr double kLineMm = 0.5;
@@ -36,24 +34,8 @@ const auto& Polygons() {
     return polygons;
 }
 
-void QuietProperties() {
-    // Thinning off, stated explicitly so the library does not log a missing setting per call.
-    symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false");
-}
-
-SymbolizeInfo Context(Graphics& g) {
-    SymbolizeInfo info;
-    info.graphics = &g;
-    info.scale = kScale;
-    return info;
-}
-
-void SetSource(cairo_t* cr, uint32_t rgb, double alpha = 1.0) {
-    cairo_set_source_rgba(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha);
-}
-
 void Lines_layer(benchmark::State& state) {
-    QuietProperties();
+    bench::QuietProperties();
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     symbolhost::SimpleLineSymbol line;
@@ -63,7 +45,7 @@ void Lines_layer(benchmark::State& state) {
     line.SetLineJoin(2);
     line.SetLineCap(0);
     line.SetHalo({kHaloMm, kHaloColour, true});
-    const SymbolizeInfo info = Context(g);
+    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t count = kVertices;
     for (auto _ : state) {
@@ -73,7 +55,7 @@ void Lines_layer(benchmark::State& state) {
 
 void Lines_raw(benchmark::State& state) {
     bench::RawSurface raw;
-    const double width = kLineMm * kScale;
+    const double width = kLineMm * bench::kScale;
     const double dashes[] = {3 * width, 1 * width};
     for (auto _ : state) {
         for (const auto& walk : Walks()) {
@@ -82,15 +64,15 @@ void Lines_raw(benchmark::State& state) {
                 for (int i = 1; i < kVertices; ++i) cairo_line_to(raw.cr, walk[i].x, walk[i].y);
             };
             trace();
-            SetSource(raw.cr, kHaloColour);
-            cairo_set_line_width(raw.cr, (2 * kHaloMm + kLineMm) * kScale);
+            bench::SetSource(raw.cr, kHaloColour);
+            cairo_set_line_width(raw.cr, (2 * kHaloMm + kLineMm) * bench::kScale);
             cairo_set_dash(raw.cr, nullptr, 0, 0);
             cairo_set_line_join(raw.cr, CAIRO_LINE_JOIN_MITER);
             cairo_set_miter_limit(raw.cr, 10);
             cairo_set_line_cap(raw.cr, CAIRO_LINE_CAP_BUTT);
             cairo_stroke(raw.cr);
             trace();
-            SetSource(raw.cr, kLineColour);
+            bench::SetSource(raw.cr, kLineColour);
             cairo_set_line_width(raw.cr, width);
             cairo_set_dash(raw.cr, dashes, 2, 0);
             cairo_set_line_join(raw.cr, CAIRO_LINE_JOIN_ROUND);
@@ -100,7 +82,7 @@ void Lines_raw(benchmark::State& state) {
 }
 
 void Parcels_layer(benchmark::State& state) {
-    QuietProperties();
+    bench::QuietProperties();
     RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
     Graphics g(&canvas);
     symbolhost::SimpleFillSymbol fill;
@@ -114,7 +96,7 @@ void Parcels_layer(benchmark::State& state) {
     outline->SetLineJoin(0);
     outline->SetLineCap(0);
     fill.SetOutline(outline);
-    const SymbolizeInfo info = Context(g);
+    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t count = 6;
     for (auto _ : state) {
@@ -127,9 +109,9 @@ void Parcels_raw(benchmark::State& state) {
     // The 8 x 8 hatch cell, made once as a raw program would.
     cairo_surface_t* cell = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
     cairo_t* cc = cairo_create(cell);
-    SetSource(cc, kHatchBack);
+    bench::SetSource(cc, kHatchBack);
     cairo_paint(cc);
-    SetSource(cc, kHatchColour);
+    bench::SetSource(cc, kHatchColour);
     for (int i = 0; i < 8; ++i) cairo_rectangle(cc, i, i, 1, 1);
     cairo_fill(cc);
     cairo_destroy(cc);
@@ -149,8 +131,8 @@ void Parcels_raw(benchmark::State& state) {
             cairo_move_to(raw.cr, mid.x, mid.y);
             for (int i = 0; i < 6; ++i) cairo_line_to(raw.cr, polygon[i].x, polygon[i].y);
             cairo_line_to(raw.cr, mid.x, mid.y);
-            SetSource(raw.cr, kHatchColour);
-            cairo_set_line_width(raw.cr, kOutlineMm * kScale);
+            bench::SetSource(raw.cr, kHatchColour);
+            cairo_set_line_width(raw.cr, kOutlineMm * bench::kScale);
             cairo_set_dash(raw.cr, nullptr, 0, 0);
             cairo_set_line_join(raw.cr, CAIRO_LINE_JOIN_MITER);
             cairo_set_line_cap(raw.cr, CAIRO_LINE_CAP_BUTT);
