@@ -18,6 +18,7 @@
 #include "contracts/pictor/pictor.h"
 #include "contracts/pictor/types.h"
 #include "host/host.h"
+#include "pictor/cairo_canvas.h"
 #include "symbolize/symbolize.h"
 
 namespace bench {
@@ -36,6 +37,17 @@ inline SymbolizeInfo Context(Pictor::Graphics& g) {
     info.scale = kScale;
     return info;
 }
+
+// The library's side of a comparison: the quiet host, a raster canvas of the raw surface's size
+// and the drawing context on it.
+struct LayerSurface {
+    Pictor::RasterCanvas canvas{kSurfaceSize, kSurfaceSize};
+    Pictor::Graphics graphics{&canvas};
+    SymbolizeInfo info = Context(graphics);
+    LayerSurface() { QuietProperties(); }
+    LayerSurface(const LayerSurface&) = delete;
+    LayerSurface& operator=(const LayerSurface&) = delete;
+};
 
 // A symbol colour (0x00RRGGBB) as the raw side's Cairo source.
 inline void SetSource(cairo_t* cr, uint32_t rgb, double alpha = 1.0) {

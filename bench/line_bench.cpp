@@ -169,10 +169,8 @@ void Replay(cairo_t* cr, const std::vector<RecordedOp>& ops) {
 // The library's side of a case: `symbol` drawn on `count` lines, `units` (dashes or markers)
 // counted from a recording to report the cost of each.
 void RunLayer(benchmark::State& state, IGIS_Symbol* symbol, int count, size_t units) {
-    bench::QuietProperties();
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
-    for (auto _ : state) DrawLines(symbol, &g, count);
+    bench::LayerSurface layer;
+    for (auto _ : state) DrawLines(symbol, &layer.graphics, count);
     state.counters["units"] = static_cast<double>(units);
     state.counters["ns_per_unit"] =
         benchmark::Counter(static_cast<double>(units) * state.iterations(),

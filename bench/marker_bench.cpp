@@ -85,18 +85,15 @@ std::shared_ptr<symbolhost::VectorResource> Church() {
 }
 
 void LibMarkers_layer(benchmark::State& state) {
-    bench::QuietProperties();
+    bench::LayerSurface layer;
     symbolhost::DefaultVectorResourceStore().Add(kResourceCode, Church());
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
     symbolhost::LibMarkerSymbol marker;
     marker.SetResourceCode(kResourceCode);
     marker.SetSize(kMarkerMm, kMarkerMm);
-    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t one = 1;
     for (auto _ : state) {
-        for (const PointD& p : Anchors()) service->Symbolize(&marker, &info, &p, &one);
+        for (const PointD& p : Anchors()) service->Symbolize(&marker, &layer.info, &p, &one);
     }
     symbolhost::DefaultVectorResourceStore().Remove(kResourceCode);
 }
@@ -154,20 +151,17 @@ void LibMarkers_raw(benchmark::State& state) {
 }
 
 void CharMarkers_layer(benchmark::State& state) {
-    bench::QuietProperties();
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
+    bench::LayerSurface layer;
     symbolhost::CharMarkerSymbol marker;
     marker.SetFontName(kFamily);
     marker.SetCharacterCode(kCharacter);
     marker.SetFontSize(kMarkerMm);
     marker.SetSize(kMarkerMm, kMarkerMm);
     marker.SetColor(kGlyphColour);
-    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t one = 1;
     for (auto _ : state) {
-        for (const PointD& p : Anchors()) service->Symbolize(&marker, &info, &p, &one);
+        for (const PointD& p : Anchors()) service->Symbolize(&marker, &layer.info, &p, &one);
     }
 }
 

@@ -35,9 +35,7 @@ const auto& Polygons() {
 }
 
 void Lines_layer(benchmark::State& state) {
-    bench::QuietProperties();
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
+    bench::LayerSurface layer;
     symbolhost::SimpleLineSymbol line;
     line.SetColor(kLineColour);
     line.SetWidth(kLineMm);
@@ -45,11 +43,10 @@ void Lines_layer(benchmark::State& state) {
     line.SetLineJoin(2);
     line.SetLineCap(0);
     line.SetHalo({kHaloMm, kHaloColour, true});
-    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t count = kVertices;
     for (auto _ : state) {
-        for (const auto& walk : Walks()) service->Symbolize(&line, &info, walk.data(), &count);
+        for (const auto& walk : Walks()) service->Symbolize(&line, &layer.info, walk.data(), &count);
     }
 }
 
@@ -82,9 +79,7 @@ void Lines_raw(benchmark::State& state) {
 }
 
 void Parcels_layer(benchmark::State& state) {
-    bench::QuietProperties();
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
+    bench::LayerSurface layer;
     symbolhost::SimpleFillSymbol fill;
     fill.SetStyle(SimpleFillStyleForwardDiagonal);
     fill.SetColor(kHatchColour);
@@ -96,11 +91,10 @@ void Parcels_layer(benchmark::State& state) {
     outline->SetLineJoin(0);
     outline->SetLineCap(0);
     fill.SetOutline(outline);
-    const SymbolizeInfo info = bench::Context(g);
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t count = 6;
     for (auto _ : state) {
-        for (const auto& polygon : Polygons()) service->Symbolize(&fill, &info, polygon.data(), &count);
+        for (const auto& polygon : Polygons()) service->Symbolize(&fill, &layer.info, polygon.data(), &count);
     }
 }
 

@@ -1,7 +1,9 @@
-// Runs a graphics call that may allocate, so that no exception leaves the layer.
+// Runs a graphics call that may allocate, so that no exception leaves the layer. A call that
+// returns nothing succeeded when it returned.
 #pragma once
 
 #include <new>
+#include <type_traits>
 
 #include "contracts/pictor/types.h"
 
@@ -10,7 +12,12 @@ namespace Pictor {
 template <typename Call>
 Status Guarded(Call call) noexcept {
     try {
-        return call();
+        if constexpr (std::is_void_v<decltype(call())>) {
+            call();
+            return Ok;
+        } else {
+            return call();
+        }
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     } catch (...) {

@@ -1,7 +1,7 @@
 // A canvas that keeps each drawing call with its geometry in device pixels.
 #include "pictor/recording_canvas.h"
 
-#include <new>
+#include "pictor/guarded.h"
 
 namespace Pictor {
 namespace {
@@ -14,18 +14,6 @@ void AppendMappedRectangle(GraphicsPath* device, const Matrix& world, const Rect
     device->AppendRaw(world.TransformPoint(corners[1]), PathPointLine);
     device->AppendRaw(world.TransformPoint(corners[2]), PathPointLine);
     device->AppendRaw(world.TransformPoint(corners[3]), static_cast<uint8_t>(PathPointLine | PathPointClose));
-}
-
-template <typename Record>
-Status Guarded(Record record) noexcept {
-    try {
-        record();
-        return Ok;
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    } catch (...) {
-        return GenericError;
-    }
 }
 
 }  // namespace
@@ -59,6 +47,16 @@ RecordedOp& RecordingCanvas::Begin(OpKind kind, const DrawState& state, int tag)
     return ops_.back();
 }
 
+RecordedOp& RecordingCanvas::BeginFill(OpKind kind, const DrawState& state, const Brush& brush,
+                                       GraphicsPath device, int tag) {
+    // Copied before the operation is added, so that a failed copy leaves no half-recorded fill.
+    std::shared_ptr<const Brush> copy = brush.Clone();
+    RecordedOp& op = Begin(kind, state, tag);
+    op.device = std::move(device);
+    op.brush = std::move(copy);
+    return op;
+}
+
 Status RecordingCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) {
     return Guarded([&] {
         GraphicsPath device = path;
@@ -75,10 +73,7 @@ Status RecordingCanvas::FillPath(const DrawState& state, const Brush& brush, con
     return Guarded([&] {
         GraphicsPath device = path;
         device.Transform(&state.world);
-        std::shared_ptr<const Brush> copy = brush.Clone();
-        RecordedOp& op = Begin(OpKind::FillPath, state, tag);
-        op.device = std::move(device);
-        op.brush = std::move(copy);
+        BeginFill(OpKind::FillPath, state, brush, std::move(device), tag);
     });
 }
 
@@ -102,11 +97,7 @@ Status RecordingCanvas::FillRectangle(const DrawState& state, const Brush& brush
     return Guarded([&] {
         GraphicsPath device;
         AppendMappedRectangle(&device, state.world, rect);
-        std::shared_ptr<const Brush> copy = brush.Clone();
-        RecordedOp& op = Begin(OpKind::FillRectangle, state, tag);
-        op.device = std::move(device);
-        op.rect = rect;
-        op.brush = std::move(copy);
+        BeginFill(OpKind::FillRectangle, state, brush, std::move(device), tag).rect = rect;
     });
 }
 
@@ -115,11 +106,7 @@ Status RecordingCanvas::FillEllipse(const DrawState& state, const Brush& brush, 
         GraphicsPath device;
         device.AddEllipse(rect);
         device.Transform(&state.world);
-        std::shared_ptr<const Brush> copy = brush.Clone();
-        RecordedOp& op = Begin(OpKind::FillEllipse, state, tag);
-        op.device = std::move(device);
-        op.rect = rect;
-        op.brush = std::move(copy);
+        BeginFill(OpKind::FillEllipse, state, brush, std::move(device), tag).rect = rect;
     });
 }
 

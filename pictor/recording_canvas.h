@@ -51,6 +51,9 @@ public:
 
 private:
     RecordedOp& Begin(OpKind kind, const DrawState& state, int tag);
+    // A fill with a copy of `brush` over `device`, the outline already in device pixels.
+    RecordedOp& BeginFill(OpKind kind, const DrawState& state, const Brush& brush, GraphicsPath device,
+                          int tag);
 
     int width_;
     int height_;

@@ -142,14 +142,7 @@ private:
             reader_.Expected(at, "an array of at least " + std::to_string(min) + " positions");
             return false;
         }
-        if (!Spend(at, at.Value().size())) return false;
-        out.reserve(at.Value().size());
-        for (size_t i = 0; i < at.Value().size(); ++i) {
-            const auto p = reader_.Position(at.At(i));
-            if (!p) return false;
-            out.push_back(*p);
-        }
-        return true;
+        return Spend(at, at.Value().size()) && reader_.Positions(at, out);
     }
 
     bool Spend(const Node& at, size_t points) {

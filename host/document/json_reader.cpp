@@ -290,6 +290,16 @@ std::optional<Pictor::PointD> Reader::Position(const Node& node) {
     return std::nullopt;
 }
 
+bool Reader::Positions(const Node& array, std::vector<Pictor::PointD>& out) {
+    out.reserve(out.size() + array.Value().size());
+    for (size_t i = 0; i < array.Value().size(); ++i) {
+        const auto p = Position(array.At(i));
+        if (!p) return false;
+        out.push_back(*p);
+    }
+    return true;
+}
+
 std::optional<Json> Parse(std::string_view text, Reader& reader) {
     PathTracker tracker;
     const Json::parser_callback_t callback = [&tracker](int depth, Json::parse_event_t event, Json& parsed) {

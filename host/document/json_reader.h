@@ -83,6 +83,9 @@ public:
     std::optional<uint32_t> Colour(const Node& node, bool withAlpha);
     // [x, y], or longer positions whose extra values (a height) are ignored; finite numbers.
     std::optional<Pictor::PointD> Position(const Node& node);
+    // Appends each element of the array `array` to `out` as a position; false at the first that
+    // is not one. The caller has checked that it is an array and counted its elements.
+    bool Positions(const Node& array, std::vector<Pictor::PointD>& out);
 
     // Reads the member `key` of `object`, when it is given, with one of the readers above (`read`
     // called with `args`) into `field`. A missing member, or one refused and reported, leaves

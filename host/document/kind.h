@@ -171,7 +171,8 @@ struct SharedRows {
 
     static Property Colour(uint32_t fallback, std::string_view meaning) {
         return ColourProperty(
-            "color", fallback, meaning, [fallback](IGIS_Symbol& s) { return ValueOr(view(s).GetColor(), fallback); },
+            "color", fallback, meaning,
+            [fallback](IGIS_Symbol& s) { return ValueOr(view(s).GetColor(), fallback); },
             [](IGIS_Symbol& s, uint32_t v) { Edit(s).SetColor(v); });
     }
     static Property Transparency(std::string_view meaning = "0 opaque, 100 invisible") {

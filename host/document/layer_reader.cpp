@@ -330,13 +330,7 @@ public:
                            std::numeric_limits<size_t>::max())) {
             return false;
         }
-        if (!Spend(at, at.Value().size())) return false;
-        for (size_t i = 0; i < at.Value().size(); ++i) {
-            const auto p = reader_.Position(at.At(i));
-            if (!p) return false;
-            out.push_back(*p);
-        }
-        return true;
+        return Spend(at, at.Value().size()) && reader_.Positions(at, out);
     }
 
     bool Spend(const Node& at, size_t points) {
