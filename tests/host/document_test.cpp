@@ -301,6 +301,12 @@ TEST_F(DocumentTest, TypicalMistakesNameTheFileThePathAndWhatWasExpected) {
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text), Doc() + c.message + "\n") << c.text;
 
+    // Every field of an object is read, so that one pass reports each fault.
+    EXPECT_EQ(
+        Refused(R"({"symbols": {"road": {"kind": "simpleLine", "halo": {"size": -1, "color": "#fff"}}}})"),
+        Doc() + ": $.symbols.road.halo.size: expected a number from 0 to 1000 mm, found -1\n" + Doc() +
+            ": $.symbols.road.halo.color: expected a colour \"#RRGGBB\", found \"#fff\"\n");
+
     const std::string unknownKind = Refused(R"({"symbols": {"tree": {"kind": "pictureTree"}}})");
     EXPECT_EQ(
         unknownKind.rfind(Doc() + ": $.symbols.tree.kind: expected one of the kinds \"simpleLine\", ", 0), 0u)
