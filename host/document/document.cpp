@@ -130,7 +130,7 @@ private:
         }
         for (const auto& [key, value] : at.Value().items()) {
             const Node n(value, ChildPath(at.Path(), key));
-            const std::optional<uint32_t> id = ImageId(key);
+            const std::optional<uint32_t> id = KeyNumber(key);
             if (!id) {
                 reader_.Fail(
                     n, "expected a picture id from 0 to 4294967295 as the key, found " + Describe(Json(key)));
@@ -177,18 +177,6 @@ private:
     }
 
     // ---- helpers ----
-
-    static std::optional<uint32_t> ImageId(const std::string& key) {
-        constexpr size_t kMaxDigits = 10;  // 4294967295
-        if (key.empty() || key.size() > kMaxDigits) return std::nullopt;
-        uint64_t id = 0;
-        for (char c : key) {
-            if (c < '0' || c > '9') return std::nullopt;
-            id = id * 10 + static_cast<uint64_t>(c - '0');
-        }
-        if (id > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-        return static_cast<uint32_t>(id);
-    }
 
     static std::string ImageError(Pictor::Status status) {
         switch (status) {

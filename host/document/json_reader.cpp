@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <system_error>
 
@@ -288,6 +289,18 @@ std::optional<Pictor::PointD> Reader::Position(const Node& node) {
     }
     Expected(node, "a position [x, y] of numbers within +-" + FormatNumber(kMaxCoordinate));
     return std::nullopt;
+}
+
+std::optional<uint32_t> KeyNumber(std::string_view key) {
+    constexpr size_t kMaxDigits = 10;  // 4294967295
+    if (key.empty() || key.size() > kMaxDigits) return std::nullopt;
+    uint64_t number = 0;
+    for (char c : key) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (number > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    return static_cast<uint32_t>(number);
 }
 
 bool Reader::Positions(const Node& array, std::vector<Pictor::PointD>& out) {

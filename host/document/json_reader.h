@@ -58,6 +58,9 @@ std::string Describe(const Json& value);
 // Number formatting for messages and for the reference tables: "%g" with enough digits.
 std::string FormatNumber(double value);
 
+// An object key that names a code or id: decimal digits only, from 0 to 4294967295.
+std::optional<uint32_t> KeyNumber(std::string_view key);
+
 // Reads values out of one file and reports what does not fit into the shared diagnostics.
 class Reader {
 public:

@@ -242,18 +242,6 @@ private:
     bool ok_ = true;
 };
 
-std::optional<uint32_t> Code(const std::string& key) {
-    constexpr size_t kMaxDigits = 10;  // 4294967295
-    if (key.empty() || key.size() > kMaxDigits) return std::nullopt;
-    uint64_t code = 0;
-    for (char c : key) {
-        if (c < '0' || c > '9') return std::nullopt;
-        code = code * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (code > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-    return static_cast<uint32_t>(code);
-}
-
 }  // namespace
 
 size_t ReadResources(const Node& at, Reader& reader, VectorResourceStore& store) {
@@ -267,7 +255,7 @@ size_t ReadResources(const Node& at, Reader& reader, VectorResourceStore& store)
         ResourceReader read(reader);
         for (const auto& [key, value] : at.Value().items()) {
             const Node n(value, ChildPath(at.Path(), key));
-            const std::optional<uint32_t> code = Code(key);
+            const std::optional<uint32_t> code = KeyNumber(key);
             if (!code) {
                 reader.Fail(n, "expected a resource code (a whole number) as the key, found \"" + key + "\"");
                 continue;
