@@ -114,6 +114,25 @@ const Kind& PictureMarkerKind();
 // The placement rows every marker kind ends with; sizes below minSize are refused.
 std::vector<Property> MarkerPlacementProperties(double defaultSize, double minSize);
 
+// How a compound kind reaches its stack of members. `count`, `member` and `shown` read any symbol
+// of the kind; `add` (which owns the copy it is handed) and `hide` reach only symbols the kind's
+// `make` created.
+struct MemberStack {
+    std::function<int32_t(IGIS_Symbol&)> count;
+    std::function<IGIS_Symbol*(IGIS_Symbol&, int32_t)> member;
+    std::function<bool(IGIS_Symbol&, int32_t)> shown;
+    std::function<void(IGIS_Symbol&, IGIS_Symbol*)> add;
+    std::function<void(IGIS_Symbol&, int32_t)> hide;
+};
+
+// A stack of more members than this is no longer one map symbol.
+inline constexpr size_t kMaxStackMembers = 64;
+
+// The two rows of a compound kind: `membersKey`, the members of `shape` in drawing order, and
+// `hiddenKey`, the indices of members kept but not drawn.
+std::vector<Property> MemberStackProperties(std::string_view membersKey, std::string_view hiddenKey,
+                                            Shape shape, std::string_view membersMeaning, MemberStack stack);
+
 // Building blocks for the kind tables: each makes a Property from typed accessors.
 template <typename S>
 using TypedGet = std::function<S(IGIS_Symbol&)>;

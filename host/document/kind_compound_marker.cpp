@@ -10,47 +10,22 @@
 namespace symbolhost::document {
 namespace {
 
-// A stack of more markers than this is no longer one map symbol.
-constexpr size_t kMaxMembers = 64;
 // What a new compound marker has: a 10 mm stack over a 10 mm box centred on the anchor.
 constexpr double kStackSize = 10.0;
 constexpr double kHalfBox = kStackSize / 2.0;
 constexpr Range kDesign{-1000.0, 1000.0, "mm"};
-constexpr Range kMemberIndex{0.0, static_cast<double>(kMaxMembers - 1), ""};
 
 IGIS_CompoundMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetCompoundMarkerSymbol(); }
 CompoundMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<CompoundMarkerSymbol&>(s); }
 
-MemberList Members(IGIS_Symbol& s) {
-    MemberList members;
-    const int32_t count = View(s).GetMarkerCount();
-    for (int32_t i = 0; i < count; ++i) members.push_back(View(s).GetMarker(&i));
-    return members;
-}
-
-// Each member is copied; the stack of a new symbol is empty, so members join in document order.
-void SetMembers(IGIS_Symbol& s, const MemberList& members) {
-    for (IGIS_Symbol* member : members) {
-        if (member != nullptr) Edit(s).AddMarker(member->Clone());
-    }
-}
-
-std::vector<double> Hidden(IGIS_Symbol& s) {
-    std::vector<double> hidden;
-    const int32_t count = View(s).GetMarkerCount();
-    for (int32_t i = 0; i < count; ++i) {
-        if (!View(s).IsMarkerVisible(&i)) hidden.push_back(i);
-    }
-    return hidden;
-}
-
-// Runs after "markers"; indices past the last member are ignored.
-void SetHidden(IGIS_Symbol& s, const std::vector<double>& hidden) {
-    const int32_t count = View(s).GetMarkerCount();
-    for (double index : hidden) {
-        const auto i = static_cast<int32_t>(index);
-        if (i >= 0 && i < count) Edit(s).SetMarkerVisible(i, false);
-    }
+MemberStack Markers() {
+    return {
+        [](IGIS_Symbol& s) { return View(s).GetMarkerCount(); },
+        [](IGIS_Symbol& s, int32_t i) -> IGIS_Symbol* { return View(s).GetMarker(&i); },
+        [](IGIS_Symbol& s, int32_t i) { return View(s).IsMarkerVisible(&i); },
+        [](IGIS_Symbol& s, IGIS_Symbol* copy) { Edit(s).AddMarker(copy); },
+        [](IGIS_Symbol& s, int32_t i) { Edit(s).SetMarkerVisible(i, false); },
+    };
 }
 
 std::vector<double> Anchor(IGIS_Symbol& s) {
@@ -94,15 +69,11 @@ Kind Make() {
         "[x1, x2, y1, y2]: the design box members are placed in, stretched to width and height", Extent,
         SetExtent);
     extent.fallback = std::vector<double>{-kHalfBox, kHalfBox, -kHalfBox, kHalfBox};
-    kind.properties = {
-        SymbolsProperty("markers", Shape::Marker, kMaxMembers,
-                        "the members, names or inline markers, each drawn over the ones before", Members,
-                        SetMembers),
-        NumbersProperty("hidden", kMemberIndex, kMaxMembers, "indices of members kept but not drawn", Hidden,
-                        SetHidden),
-        std::move(anchor),
-        std::move(extent),
-    };
+    kind.properties = MemberStackProperties(
+        "markers", "hidden", Shape::Marker,
+        "the members, names or inline markers, each drawn over the ones before", Markers());
+    kind.properties.push_back(std::move(anchor));
+    kind.properties.push_back(std::move(extent));
     for (Property& p : MarkerPlacementProperties(kStackSize, 0.0)) kind.properties.push_back(std::move(p));
     return kind;
 }

@@ -160,6 +160,44 @@ Property SymbolProperty(std::string_view key, std::optional<Shape> shape, std::s
     return p;
 }
 
+std::vector<Property> MemberStackProperties(std::string_view membersKey, std::string_view hiddenKey,
+                                            Shape shape, std::string_view membersMeaning, MemberStack stack) {
+    constexpr Range kIndex{0.0, static_cast<double>(kMaxStackMembers - 1), ""};
+    auto members = [stack](IGIS_Symbol& s) {
+        MemberList list;
+        const int32_t count = stack.count(s);
+        for (int32_t i = 0; i < count; ++i) list.push_back(stack.member(s, i));
+        return list;
+    };
+    // Each member is copied; a new symbol has none, so members join in document order.
+    auto setMembers = [stack](IGIS_Symbol& s, const MemberList& list) {
+        for (IGIS_Symbol* member : list) {
+            if (member != nullptr) stack.add(s, member->Clone());
+        }
+    };
+    auto hidden = [stack](IGIS_Symbol& s) {
+        std::vector<double> indices;
+        const int32_t count = stack.count(s);
+        for (int32_t i = 0; i < count; ++i) {
+            if (!stack.shown(s, i)) indices.push_back(i);
+        }
+        return indices;
+    };
+    // Runs after the members; indices past the last member are ignored.
+    auto setHidden = [stack](IGIS_Symbol& s, const std::vector<double>& indices) {
+        const int32_t count = stack.count(s);
+        for (double index : indices) {
+            const auto i = static_cast<int32_t>(index);
+            if (i >= 0 && i < count) stack.hide(s, i);
+        }
+    };
+    return {
+        SymbolsProperty(membersKey, shape, kMaxStackMembers, membersMeaning, members, setMembers),
+        NumbersProperty(hiddenKey, kIndex, kMaxStackMembers, "indices of members kept but not drawn", hidden,
+                        setHidden),
+    };
+}
+
 Property SymbolsProperty(std::string_view key, std::optional<Shape> shape, size_t maxCount,
                          std::string_view meaning, TypedGet<MemberList> get,
                          TypedSet<const MemberList&> set) {
