@@ -33,6 +33,8 @@ public:
     size_t Dropped() const { return dropped_; }
     // Every fault as a line, with a closing line for the dropped ones.
     std::vector<std::string> Lines() const;
+    // The same lines as one text, each ending in a newline.
+    std::string Text() const;
 
 private:
     std::vector<Diagnostic> list_;

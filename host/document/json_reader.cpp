@@ -136,6 +136,12 @@ std::vector<std::string> Diagnostics::Lines() const {
     return lines;
 }
 
+std::string Diagnostics::Text() const {
+    std::string text;
+    for (const std::string& line : Lines()) text += line + "\n";
+    return text;
+}
+
 std::optional<Node> Node::Find(std::string_view key) const {
     if (!value_->is_object()) return std::nullopt;
     const auto it = value_->find(key);

@@ -42,12 +42,6 @@ private:
     fs::path path_;
 };
 
-std::string Joined(const Diagnostics& d) {
-    std::string text;
-    for (const std::string& line : d.Lines()) text += line + "\n";
-    return text;
-}
-
 class DocumentTest : public ::testing::Test {
 protected:
     // Reads `text` as the file doc.json in the test's directory.
@@ -56,7 +50,7 @@ protected:
     // Reads a document that must be accepted.
     std::unique_ptr<Document> Accepted(const std::string& text) {
         ReadResult r = Read(text);
-        EXPECT_NE(r.document, nullptr) << Joined(r.diagnostics);
+        EXPECT_NE(r.document, nullptr) << r.diagnostics.Text();
         return std::move(r.document);
     }
 
@@ -65,7 +59,7 @@ protected:
         ReadResult r = Read(text);
         EXPECT_EQ(r.document, nullptr);
         EXPECT_FALSE(r.diagnostics.Empty());
-        return Joined(r.diagnostics);
+        return r.diagnostics.Text();
     }
 
     std::string Doc() const { return dir_.Path() + "/doc.json"; }
@@ -381,7 +375,7 @@ TEST_F(DocumentTest, HostileInputIsRefusedWithinItsCaps) {
 TEST_F(DocumentTest, AMissingDocumentIsRefused) {
     const ReadResult r = ReadDocument(dir_.Path() + "/none.json");
     EXPECT_EQ(r.document, nullptr);
-    EXPECT_EQ(Joined(r.diagnostics), dir_.Path() + "/none.json: no such file\n");
+    EXPECT_EQ(r.diagnostics.Text(), dir_.Path() + "/none.json: no such file\n");
 }
 
 // ---- writing back ------------------------------------------------------------------------------
@@ -392,7 +386,7 @@ protected:
     SymbolLibrary RoundTrip(const SymbolLibrary& library) {
         text_ = WriteSymbols(library);
         ReadResult r = ReadDocumentText(text_, "written.json", ".");
-        EXPECT_NE(r.document, nullptr) << Joined(r.diagnostics) << text_;
+        EXPECT_NE(r.document, nullptr) << r.diagnostics.Text() << text_;
         return r.document ? std::move(r.document->symbols) : SymbolLibrary();
     }
 
@@ -477,7 +471,7 @@ TEST_F(SymbolRoundTripTest, MembersEqualToALibrarySymbolAreWrittenByName) {
         "pond": {"kind": "simpleFill", "outline": {"kind": "simpleLine", "width": 2}},
         "hollow": {"kind": "simpleFill", "outline": null}}})",
                                       "doc.json", ".");
-    ASSERT_NE(doc.document, nullptr) << Joined(doc.diagnostics);
+    ASSERT_NE(doc.document, nullptr) << doc.diagnostics.Text();
     const SymbolLibrary back = RoundTrip(doc.document->symbols);
     EXPECT_NE(text_.find("\"outline\": \"shore\""), std::string::npos) << text_;
     EXPECT_NE(text_.find("\"outline\": null"), std::string::npos) << text_;

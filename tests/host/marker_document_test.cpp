@@ -12,19 +12,13 @@
 namespace symbolhost::document {
 namespace {
 
-std::string Messages(const Diagnostics& d) {
-    std::string all;
-    for (const std::string& line : d.Lines()) all += line + "\n";
-    return all;
-}
-
 class MarkerDocumentTest : public ::testing::Test {
 protected:
     // Writes the library and reads it back; every symbol must come back equal.
     SymbolLibrary RoundTrip(const SymbolLibrary& library) {
         text_ = WriteSymbols(library);
         ReadResult r = ReadDocumentText(text_, "written.json", ".");
-        EXPECT_NE(r.document, nullptr) << Messages(r.diagnostics) << text_;
+        EXPECT_NE(r.document, nullptr) << r.diagnostics.Text() << text_;
         if (!r.document) return SymbolLibrary();
         for (const auto& e : library.Entries()) {
             const SymbolLibrary::Entry* back = r.document->symbols.Find(e.name);
@@ -37,7 +31,7 @@ protected:
     static std::string Refusal(const std::string& symbols) {
         ReadResult r = ReadDocumentText("{\"symbols\": {" + symbols + "}}", "doc.json", ".");
         EXPECT_EQ(r.document, nullptr) << symbols;
-        return Messages(r.diagnostics);
+        return r.diagnostics.Text();
     }
 
     std::string text_;
@@ -137,7 +131,7 @@ TEST_F(MarkerDocumentTest, CompoundMarkersKeepMembersInOrderWithVisibilityAndDes
                  "markers": ["dot", {"kind": "libMarker", "resource": 4}, {"kind": "pictureMarker", "image": 2}]},
         "nested": {"kind": "compoundMarker", "markers": ["sign", "dot"]}}})";
     ReadResult r = ReadDocumentText(text, "doc.json", ".");
-    ASSERT_NE(r.document, nullptr) << Messages(r.diagnostics);
+    ASSERT_NE(r.document, nullptr) << r.diagnostics.Text();
     IGIS_CompoundMarkerSymbol* sign = r.document->symbols.Find("sign")->symbol->GetCompoundMarkerSymbol();
     ASSERT_EQ(sign->GetMarkerCount(), 3);
     const int32_t first = 0;
@@ -186,7 +180,7 @@ TEST_F(MarkerDocumentTest, ResourcesAreReadByCodeWithEveryElementField) {
           {"type": "path", "styleElementId": 2, "subPaths": [{"kind": "beziers",
            "points": [[0, 0], [1, 1], [2, 1], [3, 0]], "closed": true}]}]}}})";
     ReadResult r = ReadDocumentText(text, "doc.json", ".");
-    ASSERT_NE(r.document, nullptr) << Messages(r.diagnostics);
+    ASSERT_NE(r.document, nullptr) << r.diagnostics.Text();
     EXPECT_EQ(r.document->resourceCount, 1u);
     const uint32_t code = 7;
     auto* resource = static_cast<VectorResource*>(r.document->resources.GetResource(&code));
@@ -214,7 +208,7 @@ TEST_F(MarkerDocumentTest, BadResourcesNameThePathAndWhatWasExpected) {
     const auto refused = [](const std::string& resources) {
         ReadResult r = ReadDocumentText("{\"resources\": " + resources + "}", "doc.json", ".");
         EXPECT_EQ(r.document, nullptr) << resources;
-        return Messages(r.diagnostics);
+        return r.diagnostics.Text();
     };
     EXPECT_NE(refused(R"({"church": {}})").find("resource code"), std::string::npos);
     EXPECT_NE(refused(R"({"1": {"elements": [{"type": "star"}]}})").find("$.resources[\"1\"].elements[0]"),

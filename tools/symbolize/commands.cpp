@@ -27,7 +27,7 @@ constexpr const char* kVersion = "0.1.0";
 
 std::unique_ptr<Document> Load(const std::string& path, std::ostream& err) {
     symbolhost::document::ReadResult result = symbolhost::document::ReadDocument(path);
-    for (const std::string& line : result.diagnostics.Lines()) err << line << '\n';
+    err << result.diagnostics.Text();
     return std::move(result.document);
 }
 
