@@ -89,6 +89,9 @@ protected:
 // Property names the library reads.
 inline constexpr const char* kPropertySimplifyAnchorPoints = "SYMBOL2_SIMPLIFYANCHORPOINTS";
 inline constexpr const char* kPropertyConfigDir = "SYMBOL2_CFG_DIR";
+// A whole number 0 to 4294967295 that seeds the jitter of marker fills, so that a map drawn twice
+// comes out the same; unset, the jitter is seeded from the clock in seconds.
+inline constexpr const char* kPropertyJitterSeed = "SYMBOL2_JITTERSEED";
 
 class IGIS_Property {
 public:

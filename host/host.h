@@ -89,7 +89,8 @@ public:
     void Remove(const std::string& name);
     // Reads "NAME = value" lines ('#' starts a comment). The properties the library reads must
     // hold what it can use: a boolean word for SYMBOL2_SIMPLIFYANCHORPOINTS, a number from 1 to
-    // 10000 for SYMBOL2_SCREEN_PPI, a non-empty SYMBOL2_CFG_DIR. On failure returns false and
+    // 10000 for SYMBOL2_SCREEN_PPI, a non-empty SYMBOL2_CFG_DIR, a whole number from 0 to
+    // 4294967295 for SYMBOL2_JITTERSEED. On failure returns false and
     // says why (file, line, what was expected) in *error; nothing is changed then.
     bool LoadFile(const std::string& path, std::string* error);
     // Takes every environment variable whose name starts with "SYMBOL2_". A variable whose value

@@ -28,6 +28,14 @@ public:
     const double* GetYOffset() const noexcept override { return &yOffset_; }
     const double* GetAngle() const noexcept override { return &angle_; }
     const double* GetWidth() const noexcept override { return &width_; }
+    // Character and picture markers are drawn centred on the anchor point.
+    void GetExtent(double* extent) const noexcept override {
+        if (extent == nullptr) return;
+        extent[0] = -0.5 * width_;
+        extent[1] = 0.5 * width_;
+        extent[2] = 0.5 * height_;
+        extent[3] = -0.5 * height_;
+    }
 
     void SetFlipY(bool flip) noexcept override { flipY_ = flip; }
     void SetFlipX(bool flip) noexcept override { flipX_ = flip; }

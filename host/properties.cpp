@@ -31,6 +31,8 @@ constexpr std::string_view kEnvironmentPrefix = "SYMBOL2_";
 // Screen resolutions the library accepts, pixels per inch.
 constexpr double kMinScreenPpi = 1.0;
 constexpr double kMaxScreenPpi = 10000.0;
+// Jitter seeds are 32-bit.
+constexpr uint64_t kMaxJitterSeed = 0xFFFFFFFFu;
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -60,6 +62,12 @@ bool IsNumberInRange(std::string_view value, double low, double high) {
            v <= high;
 }
 
+bool IsWholeNumberInRange(std::string_view value, uint64_t high) {
+    uint64_t v = 0;
+    const auto [stop, error] = std::from_chars(value.data(), value.data() + value.size(), v);
+    return error == std::errc() && stop == value.data() + value.size() && v <= high;
+}
+
 // What a property the library reads must look like: nullopt when `value` is acceptable for
 // `name`, otherwise the words for what was expected. Properties nobody reads take any value.
 std::optional<std::string> ExpectedValue(std::string_view name, std::string_view value) {
@@ -71,6 +79,9 @@ std::optional<std::string> ExpectedValue(std::string_view name, std::string_view
         return "a number of pixels per inch from 1 to 10000";
     }
     if (name == kPropertyConfigDir && value.empty()) return "a directory";
+    if (name == kPropertyJitterSeed && !IsWholeNumberInRange(value, kMaxJitterSeed)) {
+        return "a whole number from 0 to 4294967295";
+    }
     return std::nullopt;
 }
 

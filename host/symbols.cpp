@@ -58,4 +58,34 @@ IGIS_Symbol* SimpleFillSymbol::Clone() const noexcept {
     }
 }
 
+// Deep, like the simple fill: the copy owns clones of the outline and the marker.
+MarkerFillSymbol::MarkerFillSymbol(const MarkerFillSymbol& other)
+    : SymbolBase(other),
+      clockwise_(other.clockwise_),
+      placement_(other.placement_),
+      separationX_(other.separationX_),
+      separationY_(other.separationY_),
+      offsetX_(other.offsetX_),
+      offsetY_(other.offsetY_) {
+    if (other.outline_) {
+        SymbolPtr<> clone(other.outline_->Clone());
+        IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
+        if (line == nullptr) throw std::bad_alloc();
+        clone.release();
+        outline_.reset(line);
+    }
+    if (other.marker_) {
+        marker_.reset(other.marker_->Clone());
+        if (!marker_) throw std::bad_alloc();
+    }
+}
+
+IGIS_Symbol* MarkerFillSymbol::Clone() const noexcept {
+    try {
+        return new MarkerFillSymbol(*this);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 }  // namespace symbolhost

@@ -130,4 +130,48 @@ private:
     int32_t style_ = SimpleFillStyleSolid;
 };
 
+class SYMBOLHOST_API MarkerFillSymbol final : public SymbolBase<IGIS_MarkerFillSymbol> {
+public:
+    MarkerFillSymbol() = default;
+    MarkerFillSymbol(const MarkerFillSymbol& other);
+    MarkerFillSymbol& operator=(const MarkerFillSymbol&) = delete;
+    IGIS_Symbol* Clone() const noexcept override;
+    int32_t GetType() const noexcept override { return SymbolTypeMarkerFill; }
+    IGIS_FillSymbol* GetFillSymbol() noexcept override { return this; }
+    IGIS_MarkerFillSymbol* GetMarkerFillSymbol() noexcept override { return this; }
+
+    IGIS_LineSymbol* GetOutlineSymbol() noexcept override { return outline_.get(); }
+    bool IsOutlineClockwise() const noexcept override { return clockwise_; }
+    const int32_t* GetFillType() const noexcept override { return &placement_; }
+    IGIS_Symbol* GetMarkerSymbol() noexcept override { return marker_.get(); }
+    const double* GetSeparationX() const noexcept override { return &separationX_; }
+    const double* GetSeparationY() const noexcept override { return &separationY_; }
+    const double* GetOffsetX() const noexcept override { return &offsetX_; }
+    const double* GetOffsetY() const noexcept override { return &offsetY_; }
+
+    // Take ownership; null removes the outline or the marker.
+    void SetOutline(IGIS_LineSymbol* outline) { outline_.reset(outline); }
+    void SetMarker(IGIS_Symbol* marker) { marker_.reset(marker); }
+    void SetOutlineClockwise(bool clockwise) { clockwise_ = clockwise; }
+    void SetFillType(int32_t placement) { placement_ = placement; }
+    void SetSeparation(double x, double y) {
+        separationX_ = x;
+        separationY_ = y;
+    }
+    void SetOffset(double x, double y) {
+        offsetX_ = x;
+        offsetY_ = y;
+    }
+
+private:
+    SymbolPtr<IGIS_LineSymbol> outline_;
+    SymbolPtr<> marker_;
+    bool clockwise_ = true;
+    int32_t placement_ = MarkerFillStaggered;
+    double separationX_ = 2.0;
+    double separationY_ = 2.0;
+    double offsetX_ = 0.0;
+    double offsetY_ = 0.0;
+};
+
 }  // namespace symbolhost

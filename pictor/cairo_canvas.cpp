@@ -334,6 +334,10 @@ public:
     bool finished = false;
     std::shared_ptr<PixelBuffer> pixels;  // raster canvases: the pixels Cairo draws into
     TemporaryFile file;                   // vector canvases: declared before the surface, which writes to it
+    // Recorded drawings this canvas used as sources. Cairo 1.16's SVG surface loses memory when a
+    // recording it drew from is destroyed before the document is finished, so vector canvases
+    // hold them until then.
+    std::vector<SurfacePtr> sources;
     SurfacePtr surface;
     ContextPtr cr;
 
@@ -345,6 +349,11 @@ public:
         if (!finished) file.Discard();
         cr.reset();
         surface.reset();
+    }
+
+    void KeepSource(cairo_surface_t* source) {
+        if (pixels || (!sources.empty() && sources.back().get() == source)) return;
+        sources.emplace_back(cairo_surface_reference(source));
     }
 
     // Creates the context over `surface` and records whether both work.
@@ -394,6 +403,9 @@ private:
     void SetHatchSource(const HatchBrush& brush);
     Status SetGradientSource(const Matrix& world, const LinearGradientBrush& brush, bool* skip);
     Status SetTextureSource(const Matrix& world, const TextureBrush& brush, const RectD& bounds, bool* skip);
+    // A recorded drawing as source, its pattern mapped by `toImage` from drawing units.
+    void SetRecordedSource(const RecordedDrawing& drawing, const cairo_matrix_t& toImage, const Matrix& world,
+                           cairo_extend_t extend);
     // Sets the image as source under the world transform; `toImage` maps drawing units to image
     // pixels. False when the mapping cannot be inverted (the image is squeezed to nothing).
     bool SetImageSource(const Image& image, const cairo_matrix_t& toImage, const Matrix& world,
@@ -457,6 +469,11 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     cairo_matrix_t w = ToCairo(world);
     cairo_matrix_t fromImage = toImage;
     if (!CairoAccepts(toImage) || cairo_matrix_invert(&fromImage) != CAIRO_STATUS_SUCCESS) return false;
+    if (image.Recording()) {
+        // Vector drawing has no pixels to minify: it is replayed at any scale.
+        SetRecordedSource(*image.Recording(), toImage, world, extend == CAIRO_EXTEND_PAD ? CAIRO_EXTEND_NONE : extend);
+        return true;
+    }
     cairo_matrix_t toDevice;  // image pixels to device pixels
     cairo_matrix_multiply(&toDevice, &fromImage, &w);
     cairo_matrix_t deviceToImage = toDevice;
@@ -494,7 +511,59 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     return true;
 }
 
+void CairoCanvasImpl::SetRecordedSource(const RecordedDrawing& drawing, const cairo_matrix_t& toImage,
+                                        const Matrix& world, cairo_extend_t extend) {
+    cairo_matrix_t w = ToCairo(world);
+    cairo_set_matrix(cr.get(), &w);
+    PatternPtr pattern(cairo_pattern_create_for_surface(drawing.surface.get()));
+    cairo_pattern_set_extend(pattern.get(), extend);
+    cairo_pattern_set_matrix(pattern.get(), &toImage);
+    cairo_set_source(cr.get(), pattern.get());
+    KeepSource(drawing.surface.get());
+}
+
+namespace {
+
+// On vector canvases the cell is drawn as rectangles, one per run of fore pixels, so hatching
+// stays sharp at any zoom.
+SurfacePtr VectorHatchCell(const HatchBrush& brush) {
+    const cairo_rectangle_t extents{0.0, 0.0, double(kHatchCell), double(kHatchCell)};
+    SurfacePtr cell(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
+    ContextPtr c(cairo_create(cell.get()));
+    cairo_set_antialias(c.get(), CAIRO_ANTIALIAS_NONE);
+    SetSourceColor(c.get(), brush.GetBackgroundColor());
+    cairo_paint(c.get());
+    // The fore colour replaces the back colour rather than blending over it, as in raster cells.
+    cairo_set_operator(c.get(), CAIRO_OPERATOR_SOURCE);
+    SetSourceColor(c.get(), brush.GetForegroundColor());
+    for (int y = 0; y < kHatchCell; ++y) {
+        for (int x = 0; x < kHatchCell;) {
+            if (!HatchBrush::IsForePixel(brush.GetHatchStyle(), x, y)) {
+                ++x;
+                continue;
+            }
+            int end = x + 1;
+            while (end < kHatchCell && HatchBrush::IsForePixel(brush.GetHatchStyle(), end, y)) ++end;
+            cairo_rectangle(c.get(), x, y, end - x, 1);
+            x = end;
+        }
+    }
+    cairo_fill(c.get());
+    return cell;
+}
+
+}  // namespace
+
 void CairoCanvasImpl::SetHatchSource(const HatchBrush& brush) {
+    if (!pixels) {
+        SurfacePtr cell = VectorHatchCell(brush);
+        PatternPtr pattern(cairo_pattern_create_for_surface(cell.get()));
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        cairo_identity_matrix(cr.get());
+        cairo_set_source(cr.get(), pattern.get());
+        KeepSource(cell.get());
+        return;
+    }
     SurfacePtr cell(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kHatchCell, kHatchCell));
     cairo_surface_flush(cell.get());
     unsigned char* data = cairo_image_surface_get_data(cell.get());
@@ -554,7 +623,8 @@ Status CairoCanvasImpl::SetGradientSource(const Matrix& world, const LinearGradi
 Status CairoCanvasImpl::SetTextureSource(const Matrix& world, const TextureBrush& brush, const RectD& bounds,
                                          bool* skip) {
     const Image& image = brush.GetImage();
-    if (!image.Buffer() || image.GetWidth() < 1 || image.GetHeight() < 1) return InvalidParameter;
+    if ((!image.Buffer() && !image.Recording()) || image.GetWidth() < 1 || image.GetHeight() < 1)
+        return InvalidParameter;
     cairo_matrix_t toImage;
     if (brush.GetWrapMode() != WrapModeClamp) {
         cairo_matrix_init_identity(&toImage);  // tiles from the world origin, a pixel per unit
@@ -742,7 +812,8 @@ Status CairoCanvasImpl::Stroke(const DrawState& state, const Pen& pen, const Gra
 Status CairoCanvasImpl::DrawImage(const DrawState& state, const Image& image, const RectD& dest) {
     bool skip = false;
     if (Status st = Begin(state, &skip); st != Ok || skip) return st;
-    if (!image.Buffer() || image.GetWidth() < 1 || image.GetHeight() < 1) return InvalidParameter;
+    if ((!image.Buffer() && !image.Recording()) || image.GetWidth() < 1 || image.GetHeight() < 1)
+        return InvalidParameter;
     if (!(dest.width > 0 && dest.height > 0)) return Ok;
 
     cairo_t* c = cr.get();
@@ -912,6 +983,28 @@ std::unique_ptr<Image> RasterCanvas::Snapshot() const {
     }
 }
 
+// --- RecordedCanvas -------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<CairoCanvasImpl> MakeRecordedImpl(Bitmap* bitmap) {
+    auto impl = std::make_unique<CairoCanvasImpl>();
+    if (!bitmap || bitmap->GetLastStatus() != Ok || !bitmap->Recording()) {
+        impl->status = InvalidParameter;
+        return impl;
+    }
+    // Groups would reach the document as recordings of their own; the drawing does without.
+    impl->canGroup = false;
+    impl->width = bitmap->GetWidth();
+    impl->height = bitmap->GetHeight();
+    impl->Start(SurfacePtr(cairo_surface_reference(bitmap->Recording()->surface.get())));
+    return impl;
+}
+
+}  // namespace
+
+RecordedCanvas::RecordedCanvas(Bitmap* bitmap) : CairoCanvas(MakeImpl([&] { return MakeRecordedImpl(bitmap); })) {}
+
 // --- VectorCanvas ---------------------------------------------------------------------------------
 
 namespace {
@@ -962,6 +1055,7 @@ Status VectorCanvas::Finish() {
     cairo_surface_finish(impl_->surface.get());
     if (st == Ok && cairo_surface_status(impl_->surface.get()) != CAIRO_STATUS_SUCCESS) st = SurfaceError;
     impl_->surface.reset();
+    impl_->sources.clear();  // only now that the document no longer refers to them
     if (st != Ok) {
         impl_->file.Discard();
         return st;

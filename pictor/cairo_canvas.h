@@ -45,6 +45,13 @@ public:
     std::unique_ptr<Image> Snapshot() const;
 };
 
+// Draws into a recorded bitmap (Bitmap::Recorded), keeping the drawing as vectors.
+class RecordedCanvas final : public CairoCanvas {
+public:
+    explicit RecordedCanvas(Bitmap* bitmap);
+    bool KeepsVectors() const override { return true; }
+};
+
 enum class VectorFormat { Svg, Pdf };
 
 // An SVG or PDF document of width x height points, written to `path` when finished.
@@ -52,6 +59,7 @@ class VectorCanvas final : public CairoCanvas {
 public:
     VectorCanvas(VectorFormat format, const std::string& path, int width, int height,
                  const Color& background = Color(0, 0, 0, 0));
+    bool KeepsVectors() const override { return true; }
     // Completes the document; drawing afterwards fails with WrongState.
     Status Finish();
 };

@@ -54,3 +54,12 @@ inline SurfacePtr WrapPixels(PixelBuffer& buffer) {
 }
 
 }  // namespace Pictor::cairo
+
+namespace Pictor {
+
+// What a recorded bitmap holds: a Cairo recording surface bounded to the bitmap's size.
+struct RecordedDrawing {
+    cairo::SurfacePtr surface;
+};
+
+}  // namespace Pictor

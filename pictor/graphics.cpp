@@ -45,7 +45,8 @@ bool UsablePen(const Pen& pen) {
 }
 
 bool UsableImage(const Image& image) {
-    return image.GetLastStatus() == Ok && image.Buffer() && image.GetWidth() > 0 && image.GetHeight() > 0;
+    return image.GetLastStatus() == Ok && (image.Buffer() || image.Recording()) && image.GetWidth() > 0 &&
+           image.GetHeight() > 0;
 }
 
 bool UsableBrush(const Brush& brush) {
@@ -78,10 +79,15 @@ Graphics::Graphics(Canvas* canvas) : canvas_(canvas) {}
 
 Graphics::Graphics(Bitmap* bitmap, int /*rasterMode*/) {
     try {
-        auto raster = std::make_unique<RasterCanvas>(bitmap);
-        if (raster->GetLastStatus() == Ok) {
-            canvas_ = raster.get();
-            owned_ = std::move(raster);
+        std::unique_ptr<CairoCanvas> canvas;
+        if (bitmap != nullptr && bitmap->Recording()) {
+            canvas = std::make_unique<RecordedCanvas>(bitmap);
+        } else {
+            canvas = std::make_unique<RasterCanvas>(bitmap);
+        }
+        if (canvas->GetLastStatus() == Ok) {
+            canvas_ = canvas.get();
+            owned_ = std::move(canvas);
         }
     } catch (const std::bad_alloc&) {
         canvas_ = nullptr;
@@ -89,6 +95,15 @@ Graphics::Graphics(Bitmap* bitmap, int /*rasterMode*/) {
 }
 
 Graphics::~Graphics() = default;
+
+std::unique_ptr<Bitmap> Graphics::CreateCompatibleBitmap(int width, int height) const {
+    try {
+        if (canvas_ != nullptr && canvas_->KeepsVectors()) return Bitmap::Recorded(width, height);
+        return std::make_unique<Bitmap>(width, height);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
 
 Status Graphics::SetSmoothingMode(int mode) {
     if (!canvas_) return WrongState;

@@ -139,4 +139,25 @@ Bitmap::Bitmap(int width, int height) {
     }
 }
 
+std::unique_ptr<Bitmap> Bitmap::Recorded(int width, int height) {
+    try {
+        std::unique_ptr<Bitmap> bitmap(new Bitmap());
+        bitmap->status_ = CheckSize(width, height);
+        if (bitmap->status_ != Ok) return bitmap;
+        const cairo_rectangle_t extents{0.0, 0.0, double(width), double(height)};
+        auto drawing = std::make_shared<RecordedDrawing>();
+        drawing->surface.reset(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
+        if (cairo_surface_status(drawing->surface.get()) != CAIRO_STATUS_SUCCESS) {
+            bitmap->status_ = OutOfMemory;
+            return bitmap;
+        }
+        bitmap->recording_ = std::move(drawing);
+        bitmap->recordedWidth_ = width;
+        bitmap->recordedHeight_ = height;
+        return bitmap;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 }  // namespace Pictor

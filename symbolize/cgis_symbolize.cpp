@@ -158,8 +158,10 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
         case SymbolTypeCompoundMarker:
             compoundMarker_.Symbolize(symbol, info, points, count);
             break;
-        // Kinds whose symbolizers join later; until then they draw nothing.
         case SymbolTypeMarkerFill:
+            markerFill_.Symbolize(symbol, info, points, count);
+            break;
+        // Kinds whose symbolizers join later; until then they draw nothing.
         case SymbolTypeLineFill:
         case SymbolTypeGradientFill:
         case SymbolTypePictureFill:
@@ -196,8 +198,10 @@ void CGIS_Symbolize::SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* inf
         case SymbolTypeSimpleFill:
             simpleFill_.SymbolizePath(symbol, &local, path);
             break;
-        // Their path forms join with their symbolizers; until then nothing is drawn.
         case SymbolTypeMarkerFill:
+            markerFill_.SymbolizePath(symbol, &local, path);
+            break;
+        // Their path forms join with their symbolizers; until then nothing is drawn.
         case SymbolTypeLineFill:
         case SymbolTypeCompoundFill:
             break;

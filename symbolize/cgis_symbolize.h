@@ -14,6 +14,7 @@
 #include "symbolize/cgis_charmarkersymbolize.h"
 #include "symbolize/cgis_compoundmarkersymbolize.h"
 #include "symbolize/cgis_libmarkersymbolize.h"
+#include "symbolize/cgis_markerfillsymbolize.h"
 #include "symbolize/cgis_picturemarkersymbolize.h"
 #include "symbolize/cgis_simplefillsymbolize.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
@@ -53,8 +54,9 @@ private:
                   const int32_t* count);
 
     // One symbolizer per drawable type, in the order they are built. Still to come, each in its
-    // place: marker fill (before the library marker); line fill, gradient fill, picture fill
+    // place: line fill, gradient fill, picture fill
     // (before the picture marker); compound fill, text, text box (after it).
+    CGIS_MarkerFillSymbolize markerFill_;
     CGIS_LibMarkerSymbolize libMarker_;
     CGIS_CharMarkerSymbolize charMarker_;
     CGIS_CompoundMarkerSymbolize compoundMarker_;

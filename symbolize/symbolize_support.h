@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <new>
 #include <source_location>
 #include <vector>
@@ -37,6 +38,12 @@ bool GuardMemory(const char* function, Step&& step,
         return false;
     }
 }
+
+// Releases a symbol copy made for the call (a Clone), on every way out.
+struct ReleaseSymbol {
+    void operator()(IGIS_Symbol* symbol) const noexcept { symbol->Release(); }
+};
+using SymbolCopy = std::unique_ptr<IGIS_Symbol, ReleaseSymbol>;
 
 // Elements drawn per library marker. Hand-made map symbols have a few dozen; a resource with more
 // than this is corrupt, and only its first elements are drawn.

@@ -25,6 +25,9 @@ public:
     virtual ~Canvas() = default;
     virtual int GetWidth() const = 0;
     virtual int GetHeight() const = 0;
+    // True when the canvas keeps drawing as vectors (SVG, PDF): off-screen bitmaps made for it
+    // are then recorded drawings rather than pixels.
+    virtual bool KeepsVectors() const { return false; }
 
     virtual Status DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) = 0;
     virtual Status FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) = 0;

@@ -29,6 +29,11 @@ public:
 
     Status GetLastStatus() const { return canvas_ ? Ok : WrongState; }
     Canvas* GetCanvas() const { return canvas_; }
+    // An off-screen bitmap to draw once and then use as a texture or image on this Graphics (a
+    // repeating tile, a stamp): fully transparent pixels on a raster or recording canvas, a
+    // recorded drawing on a vector canvas so that SVG and PDF output stay vector. Sizes and caps
+    // as for Bitmap: check its GetLastStatus. Null when memory runs out.
+    std::unique_ptr<Bitmap> CreateCompatibleBitmap(int width, int height) const;
 
     Status SetSmoothingMode(int mode);  // 0, 2, 4 antialias; 1, 3 do not
     int GetSmoothingMode() const { return state_.smoothing; }

@@ -21,6 +21,9 @@ struct PixelBuffer {
     std::vector<uint32_t> pixels;
 };
 
+// A drawing kept as drawing calls for vector output; only the graphics layer looks inside.
+struct RecordedDrawing;
+
 class Image {
 public:
     Image() = default;  // empty: width and height 0, status WrongState
@@ -34,15 +37,21 @@ public:
     // Copies straight (not premultiplied) 0xAARRGGBB pixels.
     static std::unique_ptr<Image> FromArgb(int width, int height, const uint32_t* argb, Status* status = nullptr);
 
-    int GetWidth() const { return buffer_ ? buffer_->width : 0; }
-    int GetHeight() const { return buffer_ ? buffer_->height : 0; }
+    int GetWidth() const { return buffer_ ? buffer_->width : recordedWidth_; }
+    int GetHeight() const { return buffer_ ? buffer_->height : recordedHeight_; }
     Status GetLastStatus() const { return status_; }
     // Straight colour of one pixel; transparent black outside the image.
     Color GetPixel(int x, int y) const;
+    // Null for a recorded drawing, which has no pixels.
     const std::shared_ptr<PixelBuffer>& Buffer() const { return buffer_; }
+    // The drawing of a bitmap made by Bitmap::Recorded; null for pixels.
+    const std::shared_ptr<RecordedDrawing>& Recording() const { return recording_; }
 
 protected:
     std::shared_ptr<PixelBuffer> buffer_;
+    std::shared_ptr<RecordedDrawing> recording_;
+    int recordedWidth_ = 0;
+    int recordedHeight_ = 0;
     Status status_ = WrongState;
 };
 
@@ -51,6 +60,13 @@ public:
     // Fully transparent. A side below 1 gives InvalidParameter, a size over the caps ValueOverflow;
     // such a bitmap has no pixels and a Graphics on it draws nothing.
     Bitmap(int width, int height);
+    // A bitmap of the same size and caps that keeps what is drawn into it as drawing calls
+    // instead of pixels: used as a texture or drawn as an image on an SVG or PDF canvas it stays
+    // vector. GetPixel reads it as transparent. Null when memory runs out.
+    static std::unique_ptr<Bitmap> Recorded(int width, int height);
+
+private:
+    Bitmap() = default;
 };
 
 }  // namespace Pictor

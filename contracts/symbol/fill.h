@@ -48,3 +48,30 @@ public:
 protected:
     ~IGIS_SimpleFillSymbol() override = default;
 };
+
+// GetFillType codes: where a marker fill puts its markers. Any code not listed puts none.
+enum MarkerFillPlacement : int32_t {
+    MarkerFillStaggered = 0,  // a grid whose every other row is shifted by half a cell
+    MarkerFillVertices = 1,   // on every corner of the ring, the closing point included
+    MarkerFillGrid = 2,       // a plain grid of cell centres
+    MarkerFillJittered = 3,   // the plain grid with each marker moved a little at random
+    MarkerFillInterior = 4,   // one marker at a point inside the polygon
+};
+
+// A polygon covered with copies of a marker symbol. Separations and offsets are millimetres.
+class IGIS_MarkerFillSymbol : public IGIS_FillSymbol {
+public:
+    // The outline ring runs clockwise as seen on the output when true.
+    virtual bool IsOutlineClockwise() const noexcept = 0;
+    virtual const int32_t* GetFillType() const noexcept = 0;  // a MarkerFillPlacement
+    // The marker drawn, or null for none (the fill then draws its outline only). Owned by the
+    // fill; clone it to change or keep it.
+    virtual IGIS_Symbol* GetMarkerSymbol() noexcept = 0;
+    virtual const double* GetSeparationX() const noexcept = 0;  // between neighbouring markers
+    virtual const double* GetSeparationY() const noexcept = 0;
+    virtual const double* GetOffsetX() const noexcept = 0;  // shifts the grid to the right
+    virtual const double* GetOffsetY() const noexcept = 0;  // along the drawing's y axis
+
+protected:
+    ~IGIS_MarkerFillSymbol() override = default;
+};

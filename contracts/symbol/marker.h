@@ -23,6 +23,10 @@ public:
     virtual const double* GetYOffset() const noexcept = 0;  // upwards on the screen
     virtual const double* GetAngle() const noexcept = 0;
     virtual const double* GetWidth() const noexcept = 0;
+    // extent[0..3] = x1, x2, y1, y2 in millimetres about the anchor point: the box the marker
+    // covers at its size, which a marker fill spaces its copies by. A compound marker answers its
+    // design box.
+    virtual void GetExtent(double* extent) const noexcept = 0;
 
     virtual void SetFlipY(bool flip) noexcept = 0;
     virtual void SetFlipX(bool flip) noexcept = 0;

@@ -72,13 +72,18 @@ private:
 
     void ReadSettings(const Node& at) {
         if (!reader_.Object(at, "a settings object",
-                            {"simplifyAnchorPoints", "configDir", "allowPathsOutside"})) {
+                            {"simplifyAnchorPoints", "configDir", "allowPathsOutside", "jitterSeed"})) {
             return;
         }
         // Read first: it decides how every other path is taken.
         reader_.Member(at, "allowPathsOutside", doc_.settings.allowPathsOutside, &Reader::Boolean);
         if (const auto n = at.Find("simplifyAnchorPoints")) {
             doc_.settings.simplifyAnchorPoints = reader_.Boolean(*n);
+        }
+        if (const auto n = at.Find("jitterSeed")) {
+            if (const auto seed = reader_.Integer(*n, 0, std::numeric_limits<int32_t>::max())) {
+                doc_.settings.jitterSeed = static_cast<uint32_t>(*seed);
+            }
         }
         if (const auto n = at.Find("configDir")) {
             if (const auto path = ReadPath(*n, "a directory", doc_, reader_)) {

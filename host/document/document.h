@@ -105,6 +105,7 @@ struct Settings {
     std::optional<bool> simplifyAnchorPoints;  // unset: the host's own setting, else false
     std::string configDir;                     // resolved path, empty for none
     bool allowPathsOutside = false;
+    std::optional<uint32_t> jitterSeed;  // unset: the host's own setting, else the clock
 };
 
 // The part of the world (GeoJSON coordinates) the canvas shows.

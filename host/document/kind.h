@@ -106,6 +106,7 @@ const Kind& LayeredSimpleLineKind();
 const Kind& CompoundLineKind();
 const Kind& MarkerLineKind();
 const Kind& SimpleFillKind();
+const Kind& MarkerFillKind();
 const Kind& CharMarkerKind();
 const Kind& LibMarkerKind();
 const Kind& CompoundMarkerKind();

@@ -15,6 +15,7 @@ const std::vector<const Kind*>& Kinds() {
         &CompoundLineKind(),
         &MarkerLineKind(),
         &SimpleFillKind(),
+        &MarkerFillKind(),
         &CharMarkerKind(),
         &LibMarkerKind(),
         &CompoundMarkerKind(),

@@ -138,6 +138,7 @@ DocumentServices::DocumentServices(Document& document) {
         Set(kPropertySimplifyAnchorPoints, "false");
     }
     if (!document.settings.configDir.empty()) Set(kPropertyConfigDir, document.settings.configDir);
+    if (document.settings.jitterSeed) Set(kPropertyJitterSeed, std::to_string(*document.settings.jitterSeed));
 }
 
 DocumentServices::~DocumentServices() {
