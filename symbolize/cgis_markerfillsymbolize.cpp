@@ -86,6 +86,11 @@ bool PlaceMarkers(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info, PointD
     return false;
 }
 
+// Off-screen drawing sizes itself by the marker's extent (a library marker's is set on the symbol).
+void LogNoExtent() {
+    SYMBOLIZE_LOG(LogLevelError, "CGIS_MarkerFillSymbolize::Symbolize", "marker has no extent: no markers drawn");
+}
+
 // Draws `marker` at each position through the service.
 void DrawEach(IGIS_Symbol* marker, const SymbolizeInfo* info, const std::vector<PointD>& positions) {
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
@@ -178,7 +183,10 @@ void CGIS_MarkerFillSymbolize::DrawMarkersTiled(IGIS_MarkerFillSymbol* fill, con
     const IGIS_MarkerSymbol* view = AsMarkerSymbol(marker);
     if (view == nullptr) return;
     const Extent e = ReadExtent(view);
-    if (e.Width() < kTolerance && e.Height() < kTolerance) return;
+    if (e.Width() < kTolerance && e.Height() < kTolerance) {
+        LogNoExtent();
+        return;
+    }
     const double k = symbolize::SizeScale(info);
     const double tileW = 2 * (symbolize::ValueOr(fill->GetSeparationX(), 0.0) + e.Width()) * kTileCells * k;
     const double tileH = 2 * (symbolize::ValueOr(fill->GetSeparationY(), 0.0) + e.Height()) * kTileCells * k;
@@ -241,7 +249,10 @@ void CGIS_MarkerFillSymbolize::StampMarkers(IGIS_Symbol* marker, const Symbolize
     const double w = e.Width();
     const double h = e.Height();
     // The anchor is placed in proportion to the extent: a flat marker has no proportion.
-    if (w < kTolerance || h < kTolerance) return;
+    if (w < kTolerance || h < kTolerance) {
+        LogNoExtent();
+        return;
+    }
     // The stamp is sized with the same size rule as the marker it holds.
     const double k = symbolize::SizeScale(info);
     const double wi = std::trunc(w * k);

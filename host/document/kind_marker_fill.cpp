@@ -35,7 +35,7 @@ Kind Make() {
     kind.hasView = [](IGIS_Symbol& s) { return s.GetMarkerFillSymbol() != nullptr; };
     kind.properties = {
         SymbolProperty(
-            "marker", Shape::Marker, "the marker drawn; null draws the outline only",
+            "marker", Shape::Marker, "the marker drawn, spaced by its extent (a library marker's `extent`); null draws the outline only",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return View(s).GetMarkerSymbol(); }, SetMarker),
         ChoiceProperty(
             "placement", MarkerFillStaggered,
