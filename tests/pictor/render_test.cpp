@@ -593,5 +593,65 @@ TEST(VectorOutput, AnUnfinishedDocumentLeavesNothing) {
     EXPECT_EQ(nowhere.Finish(), WrongState);
 }
 
+// Off-screen bitmaps drawn once and reused: a tile repeated as a texture, a stamp drawn as an
+// image, and a hatch cell. On SVG and PDF they stay vector drawing; on pixels they keep alpha.
+void DrawWithOffscreens(Graphics& g) {
+    const std::unique_ptr<Bitmap> tile = g.CreateCompatibleBitmap(10, 10);
+    {
+        Graphics t(tile.get());
+        SolidBrush red(kRed);
+        t.FillEllipse(&red, 2.f, 2.f, 6.f, 6.f);
+    }
+    const TextureBrush texture(tile.get(), WrapModeTile);
+    const GraphicsPath left = Square(0, 0, 40);
+    EXPECT_EQ(g.FillPath(&texture, &left), Ok);
+    EXPECT_EQ(g.DrawImage(tile.get(), PointD{50, 10}), Ok);
+    const HatchBrush hatch(HatchStyleCross, kBlue, kClear);
+    const GraphicsPath right = Square(40, 40, 40);
+    EXPECT_EQ(g.FillPath(&hatch, &right), Ok);
+}
+
+TEST(VectorOutput, OffscreenBitmapsStayVectorAndLookTheSame) {
+    constexpr int kSide = 80;
+    TempDir dir;
+    for (VectorFormat format : {VectorFormat::Svg, VectorFormat::Pdf}) {
+        const std::string path = (dir / (format == VectorFormat::Svg ? "tiles.svg" : "tiles.pdf")).string();
+        {
+            VectorCanvas canvas(format, path, kSide, kSide);
+            Graphics g(&canvas);
+            EXPECT_TRUE(g.CreateCompatibleBitmap(4, 4)->Recording());
+            DrawWithOffscreens(g);
+            ASSERT_EQ(canvas.Finish(), Ok);
+        }
+        std::ifstream in(path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (format == VectorFormat::Svg) {
+            EXPECT_EQ(text.find("<image"), std::string::npos);
+            EXPECT_NE(text.find("<pattern"), std::string::npos);
+        } else {
+            EXPECT_EQ(text.find("/Image"), std::string::npos);
+            EXPECT_NE(text.find("/Pattern"), std::string::npos);
+        }
+    }
+
+    RasterCanvas raster(kSide, kSide);
+    Graphics g(&raster);
+    EXPECT_FALSE(g.CreateCompatibleBitmap(4, 4)->Recording());
+    DrawWithOffscreens(g);
+    const auto svg = RasteriseSvg((dir / "tiles.svg").string(), kSide, kSide);
+    ASSERT_TRUE(svg);
+    // Tiles repeat from the origin, with the map showing between their circles.
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{5, 5}, {35, 25}, {55, 15}}) {
+        EXPECT_TRUE(PixelIs(raster, x, y, kRed)) << x << ", " << y;
+        EXPECT_TRUE(Near(svg->GetPixel(x, y), kRed, 2)) << x << ", " << y;
+    }
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{0, 0}, {20, 10}, {45, 45}}) {
+        EXPECT_TRUE(PixelIs(raster, x, y, kClear)) << x << ", " << y;
+        EXPECT_TRUE(Near(svg->GetPixel(x, y), kClear, 2)) << x << ", " << y;
+    }
+    EXPECT_TRUE(PixelIs(raster, 40, 40, kBlue));
+    EXPECT_TRUE(Near(svg->GetPixel(40, 40), kBlue, 2));
+}
+
 }  // namespace
 }  // namespace Pictor::test
