@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -30,7 +31,10 @@ using symbolhost::document::Document;
 constexpr const char* kSymbols = R"(
   "symbols": {"road": {"kind": "simpleLine", "color": "#E89B3C", "width": 1.6, "style": "dash",
                        "halo": {"size": 0.35, "color": "#8A4B12"}},
-              "lot": {"kind": "simpleFill", "style": "cross", "color": "#616161", "outline": "road"}})";
+              "lot": {"kind": "simpleFill", "style": "cross", "color": "#616161", "outline": "road"},
+              "scrub": {"kind": "markerFill", "placement": "jittered", "separationX": 1, "separationY": 1,
+                        "marker": {"kind": "charMarker", "code": 149, "width": 2, "height": 2},
+                        "outline": "road"}})";
 
 class RenderDumpTest : public ::testing::Test {
 protected:
@@ -191,6 +195,26 @@ TEST_F(RenderDumpTest, ThePathEntryDrawsAPolygonWithItsHoles) {
     // One fill covers both rings, so the hole is cut out.
     EXPECT_EQ(ops[0].at("kind"), "FillPath");
     EXPECT_EQ(ops[0].at("figures").size(), 2u);
+}
+
+// A marker fill in each of its modes: a tile on the screen, every marker on an upward target, and
+// stamps along the path entry; with the document's seed the jitter comes out the same each time.
+TEST_F(RenderDumpTest, MarkerFillsDrawTheirModeAndRepeatTheirSeededJitter) {
+    const auto doc = Read(R"({"symbol": "scrub", "features": [
+        {"polygon": [[[10, 10], [90, 10], [90, 90], [10, 90]]]},
+        {"polygon": [[[100, 10], [190, 10], [190, 90], [100, 90]]], "context": {"yUp": true, "scale": 4}},
+        {"polygon": [[[10, 10], [90, 10], [90, 90], [10, 90]]], "entry": "path"}]})",
+                          R"("settings": {"jitterSeed": 3}, )");
+    ASSERT_NE(doc, nullptr);
+    const json ops = Dump(*doc).at("operations");
+    EXPECT_EQ(Dump(*doc).at("operations"), ops);
+    std::map<std::string, int> kinds;
+    for (const json& op : ops) ++kinds[op.at("kind").get<std::string>()];
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(ops[0].at("brush").at("kind"), "Texture");  // the tile fills the first polygon at once
+    EXPECT_GT(kinds["FillPath"], 20);                      // the glyphs of every marker on the second
+    EXPECT_GT(kinds["DrawImage"], 20);                     // one stamp per marker on the third
+    EXPECT_EQ(Dump(*doc).at("log"), json::array());
 }
 
 TEST_F(RenderDumpTest, TheGetPathEntryShowsAMarkersOutlineAndAMarkerWithoutOneLeavesNone) {
