@@ -134,6 +134,9 @@ inline constexpr size_t kMaxStackMembers = 64;
 std::vector<Property> MemberStackProperties(std::string_view membersKey, std::string_view hiddenKey,
                                             Shape shape, std::string_view membersMeaning, MemberStack stack);
 
+// A fill's own copy of an outline member: a clone of `member` when it is a line symbol, else null.
+IGIS_LineSymbol* CloneOutline(IGIS_Symbol* member);
+
 // Building blocks for the kind tables: each makes a Property from typed accessors.
 template <typename S>
 using TypedGet = std::function<S(IGIS_Symbol&)>;
@@ -217,5 +220,22 @@ private:
     // Setters only reach symbols the kind's `make` created.
     static HostSymbol& Edit(IGIS_Symbol& s) { return static_cast<HostSymbol&>(s); }
 };
+
+
+// The rows every fill kind ends with: its outline and the outline's direction. `Fill` is the
+// host's concrete fill symbol, which keeps its own copy of the outline.
+template <typename Fill>
+std::vector<Property> FillOutlineProperties() {
+    return {
+        SymbolProperty(
+            "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
+            [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); },
+            [](IGIS_Symbol& s, IGIS_Symbol* member) { static_cast<Fill&>(s).SetOutline(CloneOutline(member)); }),
+        BooleanProperty(
+            "outlineClockwise", true, "run the outline clockwise as seen on the picture",
+            [](IGIS_Symbol& s) { return static_cast<Fill&>(s).IsOutlineClockwise(); },
+            [](IGIS_Symbol& s, bool v) { static_cast<Fill&>(s).SetOutlineClockwise(v); }),
+    };
+}
 
 }  // namespace symbolhost::document

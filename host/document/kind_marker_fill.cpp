@@ -15,14 +15,7 @@ IGIS_MarkerFillSymbol& View(IGIS_Symbol& s) { return *s.GetMarkerFillSymbol(); }
 // Setters only reach symbols this kind's `make` created.
 MarkerFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<MarkerFillSymbol&>(s); }
 
-// The fill keeps its own copies of its members.
-void SetOutline(IGIS_Symbol& s, IGIS_Symbol* member) {
-    SymbolPtr<> clone(member ? member->Clone() : nullptr);
-    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-    if (line != nullptr) clone.release();
-    Edit(s).SetOutline(line);
-}
-
+// The fill keeps its own copy of its marker.
 void SetMarker(IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetMarker(member ? member->Clone() : nullptr); }
 
 Kind Make() {
@@ -64,14 +57,8 @@ Kind Make() {
             "offsetY", 0.0, kOffset, "shifts the grid along y, modulo a cell",
             [](IGIS_Symbol& s) { return *View(s).GetOffsetY(); },
             [](IGIS_Symbol& s, double v) { Edit(s).SetOffset(*View(s).GetOffsetX(), v); }),
-        SymbolProperty(
-            "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
-            [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); }, SetOutline),
-        BooleanProperty(
-            "outlineClockwise", true, "run the outline clockwise as seen on the picture",
-            [](IGIS_Symbol& s) { return View(s).IsOutlineClockwise(); },
-            [](IGIS_Symbol& s, bool v) { Edit(s).SetOutlineClockwise(v); }),
     };
+    for (Property& p : FillOutlineProperties<MarkerFillSymbol>()) kind.properties.push_back(std::move(p));
     return kind;
 }
 

@@ -12,14 +12,6 @@ const IGIS_SimpleFillSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleFillSymbo
 SimpleFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<SimpleFillSymbol&>(s); }
 using Rows = SharedRows<View, SimpleFillSymbol>;
 
-// The fill keeps its own copy of the outline.
-void SetOutline(IGIS_Symbol& s, IGIS_Symbol* member) {
-    SymbolPtr<> clone(member ? member->Clone() : nullptr);
-    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-    if (line != nullptr) clone.release();
-    Edit(s).SetOutline(line);
-}
-
 Kind Make() {
     Kind kind;
     kind.name = "simpleFill";
@@ -53,14 +45,8 @@ Kind Make() {
             "solid colour, no fill (\"hollow\"), or a hatch of 8-pixel cells",
             [](IGIS_Symbol& s) { return *View(s).GetStyle(); },
             [](IGIS_Symbol& s, int32_t v) { Edit(s).SetStyle(v); }),
-        SymbolProperty(
-            "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
-            [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); }, SetOutline),
-        BooleanProperty(
-            "outlineClockwise", true, "run the outline clockwise as seen on the picture",
-            [](IGIS_Symbol& s) { return View(s).IsOutlineClockwise(); },
-            [](IGIS_Symbol& s, bool v) { Edit(s).SetOutlineClockwise(v); }),
     };
+    for (Property& p : FillOutlineProperties<SimpleFillSymbol>()) kind.properties.push_back(std::move(p));
     return kind;
 }
 

@@ -38,6 +38,13 @@ const Kind* FindKindOfType(int32_t type) {
     return nullptr;
 }
 
+IGIS_LineSymbol* CloneOutline(IGIS_Symbol* member) {
+    SymbolPtr<> clone(member ? member->Clone() : nullptr);
+    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
+    if (line != nullptr) clone.release();
+    return line;
+}
+
 std::string_view ShapeName(Shape shape) {
     switch (shape) {
         case Shape::Marker:
