@@ -87,8 +87,12 @@ PlacementResult GenerateMarkerGrid(int32_t left, int32_t top, int32_t right, int
     const int32_t startY = TruncToInt32(top - offY);
     const double rowLimit = (static_cast<double>(bottom) - startY) / cell.y + 1.0;
     const double columnLimit = (static_cast<double>(right) - startX) / cell.x + 2.0;
-    // Both loops are bounded by the marker cap, checked before anything is placed.
-    const double total = CountBelow(rowLimit) * CountBelow(columnLimit);
+    // Both loops are bounded by the marker cap, checked before anything is placed; a grid without
+    // rows or columns places nothing (and must not walk its other axis).
+    const double rows = CountBelow(rowLimit);
+    const double columns = CountBelow(columnLimit);
+    if (rows == 0.0 || columns == 0.0) return PlacementResult::Placed;
+    const double total = rows * columns;
     if (!(total <= static_cast<double>(kMaxMarkerPositions))) return PlacementResult::TooMany;
     positions->reserve(positions->size() + static_cast<size_t>(total));
 

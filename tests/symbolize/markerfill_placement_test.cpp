@@ -79,6 +79,9 @@ TEST(MarkerFillPlacementTest, UnusableOrOversizedGridsPlaceNothing) {
     EXPECT_EQ(symbolize::GenerateMarkerGrid(-2000000000, -2000000000, 2000000000, 2000000000, &positions,
                                             {0.01, 0.01}, 0, 0.01, 0.01, kSeed),
               PlacementResult::TooMany);
+    // An offset that puts every column past the bounds leaves no grid, however many rows.
+    EXPECT_EQ(symbolize::GenerateMarkerGrid(0, -2000000000, 100, 2000000000, &positions, kCell, 0, -1e9, 20, kSeed),
+              PlacementResult::Placed);
     EXPECT_TRUE(positions.empty());
 }
 
