@@ -14,8 +14,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <new>
 #include <string>
+#include <tuple>
+#include <unordered_set>
 
 #include "pictor/cairo_handles.h"
 #include "pictor/pixels.h"
@@ -334,10 +337,20 @@ public:
     bool finished = false;
     std::shared_ptr<PixelBuffer> pixels;  // raster canvases: the pixels Cairo draws into
     TemporaryFile file;                   // vector canvases: declared before the surface, which writes to it
-    // Recorded drawings this canvas used as sources. Cairo 1.16's SVG surface loses memory when a
-    // recording it drew from is destroyed before the document is finished, so vector canvases
-    // hold them until then.
-    std::vector<SurfacePtr> sources;
+    // The first pattern drawn from each recorded drawing. Cairo 1.16's SVG surface loses memory
+    // when such a pattern or its recording is destroyed before the document is finished, so
+    // vector canvases hold them until then (ReleaseSources).
+    struct KeptSource {
+        PatternPtr pattern;
+        // The bitmap's drawing the pattern shows; unset for the canvas' own hatch cells.
+        std::weak_ptr<const RecordedDrawing> owner;
+    };
+    std::vector<KeptSource> sources;
+    bool svg = false;
+    std::unordered_set<const cairo_surface_t*> sourceSurfaces;
+    // Hatch cells of vector canvases by style and colours: one recording (and one pattern in the
+    // document) per kind of hatch, however many shapes use it.
+    std::map<std::tuple<int, uint32_t, uint32_t>, SurfacePtr> hatchCells;
     SurfacePtr surface;
     ContextPtr cr;
 
@@ -349,11 +362,30 @@ public:
         if (!finished) file.Discard();
         cr.reset();
         surface.reset();
+        ReleaseSources();
     }
 
-    void KeepSource(cairo_surface_t* source) {
-        if (pixels || (!sources.empty() && sources.back().get() == source)) return;
-        sources.emplace_back(cairo_surface_reference(source));
+    // Once the document is done. Cairo 1.16's SVG surface also keeps references of its own to
+    // every recording it drew from, and never drops them: a recording whose bitmap is gone (or a
+    // hatch cell) is finished here, which frees its drawing and leaves only Cairo's small surface
+    // record behind (tests/lsan.supp names it). A bitmap still held keeps its drawing usable.
+    void ReleaseSources() {
+        hatchCells.clear();
+        for (KeptSource& kept : sources) {
+            cairo_surface_t* recording = nullptr;
+            if (svg && kept.owner.expired() &&
+                cairo_pattern_get_surface(kept.pattern.get(), &recording) == CAIRO_STATUS_SUCCESS) {
+                cairo_surface_finish(recording);
+            }
+        }
+        sources.clear();
+        sourceSurfaces.clear();
+    }
+
+    void KeepSource(cairo_pattern_t* pattern, const cairo_surface_t* source,
+                    std::weak_ptr<const RecordedDrawing> owner = {}) {
+        if (pixels || !sourceSurfaces.insert(source).second) return;
+        sources.push_back({PatternPtr(cairo_pattern_reference(pattern)), std::move(owner)});
     }
 
     // Creates the context over `surface` and records whether both work.
@@ -404,7 +436,7 @@ private:
     Status SetGradientSource(const Matrix& world, const LinearGradientBrush& brush, bool* skip);
     Status SetTextureSource(const Matrix& world, const TextureBrush& brush, const RectD& bounds, bool* skip);
     // A recorded drawing as source, its pattern mapped by `toImage` from drawing units.
-    void SetRecordedSource(const RecordedDrawing& drawing, const cairo_matrix_t& toImage, const Matrix& world,
+    void SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing, const cairo_matrix_t& toImage, const Matrix& world,
                            cairo_extend_t extend);
     // Sets the image as source under the world transform; `toImage` maps drawing units to image
     // pixels. False when the mapping cannot be inverted (the image is squeezed to nothing).
@@ -471,7 +503,7 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     if (!CairoAccepts(toImage) || cairo_matrix_invert(&fromImage) != CAIRO_STATUS_SUCCESS) return false;
     if (image.Recording()) {
         // Vector drawing has no pixels to minify: it is replayed at any scale.
-        SetRecordedSource(*image.Recording(), toImage, world, extend == CAIRO_EXTEND_PAD ? CAIRO_EXTEND_NONE : extend);
+        SetRecordedSource(image.Recording(), toImage, world, extend == CAIRO_EXTEND_PAD ? CAIRO_EXTEND_NONE : extend);
         return true;
     }
     cairo_matrix_t toDevice;  // image pixels to device pixels
@@ -511,15 +543,15 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     return true;
 }
 
-void CairoCanvasImpl::SetRecordedSource(const RecordedDrawing& drawing, const cairo_matrix_t& toImage,
+void CairoCanvasImpl::SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing, const cairo_matrix_t& toImage,
                                         const Matrix& world, cairo_extend_t extend) {
     cairo_matrix_t w = ToCairo(world);
     cairo_set_matrix(cr.get(), &w);
-    PatternPtr pattern(cairo_pattern_create_for_surface(drawing.surface.get()));
+    PatternPtr pattern(cairo_pattern_create_for_surface(drawing->surface.get()));
     cairo_pattern_set_extend(pattern.get(), extend);
     cairo_pattern_set_matrix(pattern.get(), &toImage);
     cairo_set_source(cr.get(), pattern.get());
-    KeepSource(drawing.surface.get());
+    KeepSource(pattern.get(), drawing->surface.get(), drawing);
 }
 
 namespace {
@@ -556,12 +588,14 @@ SurfacePtr VectorHatchCell(const HatchBrush& brush) {
 
 void CairoCanvasImpl::SetHatchSource(const HatchBrush& brush) {
     if (!pixels) {
-        SurfacePtr cell = VectorHatchCell(brush);
+        SurfacePtr& cell = hatchCells[{brush.GetHatchStyle(), brush.GetForegroundColor().GetValue(),
+                                       brush.GetBackgroundColor().GetValue()}];
+        if (!cell) cell = VectorHatchCell(brush);
         PatternPtr pattern(cairo_pattern_create_for_surface(cell.get()));
         cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
         cairo_identity_matrix(cr.get());
         cairo_set_source(cr.get(), pattern.get());
-        KeepSource(cell.get());
+        KeepSource(pattern.get(), cell.get());
         return;
     }
     SurfacePtr cell(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kHatchCell, kHatchCell));
@@ -1026,6 +1060,7 @@ std::unique_ptr<CairoCanvasImpl> MakeVectorImpl(VectorFormat format, const std::
         return impl;
     }
     impl->canGroup = format != VectorFormat::Svg;
+    impl->svg = format == VectorFormat::Svg;
     impl->width = width;
     impl->height = height;
     cairo_surface_t* s =
@@ -1055,7 +1090,7 @@ Status VectorCanvas::Finish() {
     cairo_surface_finish(impl_->surface.get());
     if (st == Ok && cairo_surface_status(impl_->surface.get()) != CAIRO_STATUS_SUCCESS) st = SurfaceError;
     impl_->surface.reset();
-    impl_->sources.clear();  // only now that the document no longer refers to them
+    impl_->ReleaseSources();  // only now that the document no longer refers to them
     if (st != Ok) {
         impl_->file.Discard();
         return st;
