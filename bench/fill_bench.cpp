@@ -46,7 +46,10 @@ std::shared_ptr<symbolhost::VectorResource> Dot() {
 }
 
 std::vector<PointD> Square() {
-    return {{kOrigin, kOrigin}, {kOrigin + kSide, kOrigin}, {kOrigin + kSide, kOrigin + kSide}, {kOrigin, kOrigin + kSide}};
+    return {{kOrigin, kOrigin},
+            {kOrigin + kSide, kOrigin},
+            {kOrigin + kSide, kOrigin + kSide},
+            {kOrigin, kOrigin + kSide}};
 }
 
 void Fill(benchmark::State& state, bool yUp) {

@@ -436,8 +436,8 @@ private:
     Status SetGradientSource(const Matrix& world, const LinearGradientBrush& brush, bool* skip);
     Status SetTextureSource(const Matrix& world, const TextureBrush& brush, const RectD& bounds, bool* skip);
     // A recorded drawing as source, its pattern mapped by `toImage` from drawing units.
-    void SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing, const cairo_matrix_t& toImage, const Matrix& world,
-                           cairo_extend_t extend);
+    void SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing, const cairo_matrix_t& toImage,
+                           const Matrix& world, cairo_extend_t extend);
     // Sets the image as source under the world transform; `toImage` maps drawing units to image
     // pixels. False when the mapping cannot be inverted (the image is squeezed to nothing).
     bool SetImageSource(const Image& image, const cairo_matrix_t& toImage, const Matrix& world,
@@ -503,7 +503,8 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     if (!CairoAccepts(toImage) || cairo_matrix_invert(&fromImage) != CAIRO_STATUS_SUCCESS) return false;
     if (image.Recording()) {
         // Vector drawing has no pixels to minify: it is replayed at any scale.
-        SetRecordedSource(image.Recording(), toImage, world, extend == CAIRO_EXTEND_PAD ? CAIRO_EXTEND_NONE : extend);
+        SetRecordedSource(image.Recording(), toImage, world,
+                          extend == CAIRO_EXTEND_PAD ? CAIRO_EXTEND_NONE : extend);
         return true;
     }
     cairo_matrix_t toDevice;  // image pixels to device pixels
@@ -543,8 +544,9 @@ bool CairoCanvasImpl::SetImageSource(const Image& image, const cairo_matrix_t& t
     return true;
 }
 
-void CairoCanvasImpl::SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing, const cairo_matrix_t& toImage,
-                                        const Matrix& world, cairo_extend_t extend) {
+void CairoCanvasImpl::SetRecordedSource(const std::shared_ptr<RecordedDrawing>& drawing,
+                                        const cairo_matrix_t& toImage, const Matrix& world,
+                                        cairo_extend_t extend) {
     cairo_matrix_t w = ToCairo(world);
     cairo_set_matrix(cr.get(), &w);
     PatternPtr pattern(cairo_pattern_create_for_surface(drawing->surface.get()));
@@ -1037,7 +1039,8 @@ std::unique_ptr<CairoCanvasImpl> MakeRecordedImpl(Bitmap* bitmap) {
 
 }  // namespace
 
-RecordedCanvas::RecordedCanvas(Bitmap* bitmap) : CairoCanvas(MakeImpl([&] { return MakeRecordedImpl(bitmap); })) {}
+RecordedCanvas::RecordedCanvas(Bitmap* bitmap)
+    : CairoCanvas(MakeImpl([&] { return MakeRecordedImpl(bitmap); })) {}
 
 // --- VectorCanvas ---------------------------------------------------------------------------------
 

@@ -79,8 +79,8 @@ bool PlaceMarkers(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info, PointD
             return false;
         case PlacementResult::TooMany:
             SYMBOLIZE_LOG(LogLevelError, "CGIS_MarkerFillSymbolize::Symbolize",
-                          "more than %zu markers of cell %g x %g: no markers drawn", symbolize::kMaxMarkerPositions,
-                          cell.x, cell.y);
+                          "more than %zu markers of cell %g x %g: no markers drawn",
+                          symbolize::kMaxMarkerPositions, cell.x, cell.y);
             return false;
     }
     return false;
@@ -88,7 +88,8 @@ bool PlaceMarkers(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info, PointD
 
 // Off-screen drawing sizes itself by the marker's extent (a library marker's is set on the symbol).
 void LogNoExtent() {
-    SYMBOLIZE_LOG(LogLevelError, "CGIS_MarkerFillSymbolize::Symbolize", "marker has no extent: no markers drawn");
+    SYMBOLIZE_LOG(LogLevelError, "CGIS_MarkerFillSymbolize::Symbolize",
+                  "marker has no extent: no markers drawn");
 }
 
 // Draws `marker` at each position through the service.
@@ -96,7 +97,8 @@ void DrawEach(IGIS_Symbol* marker, const SymbolizeInfo* info, const std::vector<
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     if (service == nullptr) return;
     const int32_t one = 1;
-    for (const PointD& p : positions) service->Symbolize(marker, info, &p, &one);  // bounded by the placement cap
+    for (const PointD& p : positions)
+        service->Symbolize(marker, info, &p, &one);  // bounded by the placement cap
 }
 
 // The seed of this call's jitter: the host's SYMBOL2_JITTERSEED, else the clock in seconds.
@@ -146,7 +148,8 @@ int WholePixels(double size) {
 
 void CGIS_MarkerFillSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                          const Pictor::PointD* points, const int32_t* count) noexcept {
-    if (symbol == nullptr || info == nullptr || info->graphics == nullptr || points == nullptr || count == nullptr)
+    if (symbol == nullptr || info == nullptr || info->graphics == nullptr || points == nullptr ||
+        count == nullptr)
         return;
     IGIS_MarkerFillSymbol* fill = symbol->GetMarkerFillSymbol();
     if (fill == nullptr || *count < kMinPolygonPoints) return;
@@ -162,7 +165,8 @@ void CGIS_MarkerFillSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
 }
 
 void CGIS_MarkerFillSymbolize::DrawMarkersDirect(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info,
-                                                 const Pictor::PointD* points, int32_t count, uint32_t seed) const {
+                                                 const Pictor::PointD* points, int32_t count,
+                                                 uint32_t seed) const {
     const SymbolCopy copy = ZeroedMarkerCopy(fill);
     if (!copy) return;
     const PointD cell = MarkerCell(fill, AsMarkerSymbol(copy.get()), info);
@@ -178,7 +182,8 @@ void CGIS_MarkerFillSymbolize::DrawMarkersDirect(IGIS_MarkerFillSymbol* fill, co
 }
 
 void CGIS_MarkerFillSymbolize::DrawMarkersTiled(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info,
-                                                const Pictor::PointD* points, int32_t count, uint32_t seed) const {
+                                                const Pictor::PointD* points, int32_t count,
+                                                uint32_t seed) const {
     IGIS_Symbol* marker = fill->GetMarkerSymbol();
     const IGIS_MarkerSymbol* view = AsMarkerSymbol(marker);
     if (view == nullptr) return;
@@ -221,8 +226,11 @@ void CGIS_MarkerFillSymbolize::SymbolizePath(IGIS_Symbol* symbol, const Symboliz
         const PointD cell = MarkerCell(fill, AsMarkerSymbol(copy.get()), info);
         Pictor::RectD b;
         if (path->GetBounds(&b) != Pictor::Ok) return;
-        const std::vector<PointD> ring = {
-            {b.x, b.y}, {b.x + b.width, b.y}, {b.x + b.width, b.y + b.height}, {b.x, b.y + b.height}, {b.x, b.y}};
+        const std::vector<PointD> ring = {{b.x, b.y},
+                                          {b.x + b.width, b.y},
+                                          {b.x + b.width, b.y + b.height},
+                                          {b.x, b.y + b.height},
+                                          {b.x, b.y}};
         std::vector<PointD> positions;
         if (!PlaceMarkers(fill, info, cell, ring, JitterSeed(), &positions)) return;
         DrawMarkersOnPath(copy.get(), info, positions, path);

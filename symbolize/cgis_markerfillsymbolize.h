@@ -28,20 +28,22 @@ public:
                    const int32_t* count) noexcept;
     // Covers a ready-made path with markers placed over its bounds, and outlines it when the
     // outline is a simple line.
-    void SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::GraphicsPath* path) noexcept;
+    void SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,
+                       const Pictor::GraphicsPath* path) noexcept;
 
 private:
     // Every marker through the service onto the target, clipped to the ring.
-    void DrawMarkersDirect(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info, const Pictor::PointD* points,
-                           int32_t count, uint32_t seed) const;
+    void DrawMarkersDirect(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info,
+                           const Pictor::PointD* points, int32_t count, uint32_t seed) const;
     // One six-by-six-cell tile off-screen, then the polygon filled with it from the surface origin.
-    void DrawMarkersTiled(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info, const Pictor::PointD* points,
-                          int32_t count, uint32_t seed) const;
+    void DrawMarkersTiled(IGIS_MarkerFillSymbol* fill, const SymbolizeInfo* info,
+                          const Pictor::PointD* points, int32_t count, uint32_t seed) const;
     void DrawMarkersOnPath(IGIS_Symbol* marker, const SymbolizeInfo* info,
-                           const std::vector<Pictor::PointD>& positions, const Pictor::GraphicsPath* path) const;
+                           const std::vector<Pictor::PointD>& positions,
+                           const Pictor::GraphicsPath* path) const;
     // Stamp mode of the path form: the marker drawn once off-screen, then placed at each position.
-    void StampMarkers(IGIS_Symbol* marker, const SymbolizeInfo* info, const std::vector<Pictor::PointD>& positions,
-                      const Pictor::GraphicsPath* path) const;
+    void StampMarkers(IGIS_Symbol* marker, const SymbolizeInfo* info,
+                      const std::vector<Pictor::PointD>& positions, const Pictor::GraphicsPath* path) const;
 
     CGIS_FillOutline outline_;
 };

@@ -48,7 +48,8 @@ std::vector<PointD> CloseRing(const PointD* points, size_t count) {
     if (count > 0) {
         const PointD& first = ring.front();
         const PointD& last = ring.back();
-        if (std::fabs(first.x - last.x) >= kSamePointTolerance || std::fabs(first.y - last.y) >= kSamePointTolerance)
+        if (std::fabs(first.x - last.x) >= kSamePointTolerance ||
+            std::fabs(first.y - last.y) >= kSamePointTolerance)
             ring.push_back(first);
     }
     return ring;
@@ -75,12 +76,12 @@ IntegerBounds GetIntegerBounds(const std::vector<PointD>& ring) {
 }
 
 PlacementResult GenerateMarkerGrid(int32_t left, int32_t top, int32_t right, int32_t bottom,
-                                   std::vector<PointD>* positions, PointD cell, int mode, double offX, double offY,
-                                   uint32_t seed) {
+                                   std::vector<PointD>* positions, PointD cell, int mode, double offX,
+                                   double offY, uint32_t seed) {
     if (left > right) std::swap(left, right);
     if (top > bottom) std::swap(top, bottom);
-    if (!(cell.x > 0.0 && cell.y > 0.0 && std::isfinite(cell.x) && std::isfinite(cell.y) && std::isfinite(offX) &&
-          std::isfinite(offY))) {
+    if (!(cell.x > 0.0 && cell.y > 0.0 && std::isfinite(cell.x) && std::isfinite(cell.y) &&
+          std::isfinite(offX) && std::isfinite(offY))) {
         return PlacementResult::NoCell;
     }
     const int32_t startX = TruncToInt32(left - offX);
@@ -136,7 +137,8 @@ PointD FindInteriorPoint(const std::vector<PointD>& ring) {
     for (size_t k = 1; k < off.size(); ++k) {
         const PointD& p = off[k - 1];
         const PointD& q = off[k];
-        if ((cy - q.y) * (p.y - cy) > 0.0) crossings.push_back(RoundHalfAway((q.x - p.x) * (cy - p.y) / (q.y - p.y) + p.x));
+        if ((cy - q.y) * (p.y - cy) > 0.0)
+            crossings.push_back(RoundHalfAway((q.x - p.x) * (cy - p.y) / (q.y - p.y) + p.x));
     }
     int64_t x = cx;
     if (crossings.size() >= 2) {

@@ -42,9 +42,9 @@ private:
 
 // What a placement produced.
 enum class PlacementResult {
-    Placed,    // positions appended (possibly none, for an unknown placement code)
-    NoCell,    // the cell is not a positive finite size: no grid can be laid
-    TooMany,   // the grid would hold more than kMaxMarkerPositions markers: none placed
+    Placed,   // positions appended (possibly none, for an unknown placement code)
+    NoCell,   // the cell is not a positive finite size: no grid can be laid
+    TooMany,  // the grid would hold more than kMaxMarkerPositions markers: none placed
 };
 
 // The ring closed: the first point appended when the last differs from it by the tolerance.
@@ -69,7 +69,7 @@ bool IsRingLargeEnough(const std::vector<Pictor::PointD>& ring);
 
 // Appends the positions of placement `code` (a MarkerFillPlacement) for the closed ring.
 PlacementResult ComputeMarkerPositions(const std::vector<Pictor::PointD>& ring,
-                                       std::vector<Pictor::PointD>* positions, int32_t code, Pictor::PointD cell,
-                                       double offX, double offY, uint32_t seed);
+                                       std::vector<Pictor::PointD>* positions, int32_t code,
+                                       Pictor::PointD cell, double offX, double offY, uint32_t seed);
 
 }  // namespace symbolize

@@ -230,7 +230,9 @@ std::vector<Property> FillOutlineProperties() {
         SymbolProperty(
             "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); },
-            [](IGIS_Symbol& s, IGIS_Symbol* member) { static_cast<Fill&>(s).SetOutline(CloneOutline(member)); }),
+            [](IGIS_Symbol& s, IGIS_Symbol* member) {
+                static_cast<Fill&>(s).SetOutline(CloneOutline(member));
+            }),
         BooleanProperty(
             "outlineClockwise", true, "run the outline clockwise as seen on the picture",
             [](IGIS_Symbol& s) { return static_cast<Fill&>(s).IsOutlineClockwise(); },

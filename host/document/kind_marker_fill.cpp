@@ -28,7 +28,9 @@ Kind Make() {
     kind.hasView = [](IGIS_Symbol& s) { return s.GetMarkerFillSymbol() != nullptr; };
     kind.properties = {
         SymbolProperty(
-            "marker", Shape::Marker, "the marker drawn, spaced by its extent (a library marker's `extent`); null draws the outline only",
+            "marker", Shape::Marker,
+            "the marker drawn, spaced by its extent (a library marker's `extent`); null draws the outline "
+            "only",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return View(s).GetMarkerSymbol(); }, SetMarker),
         ChoiceProperty(
             "placement", MarkerFillStaggered,
@@ -42,7 +44,8 @@ Kind Make() {
             [](IGIS_Symbol& s) { return *View(s).GetFillType(); },
             [](IGIS_Symbol& s, int32_t v) { Edit(s).SetFillType(v); }),
         NumberProperty(
-            "separationX", 2.0, kSeparation, "gap between markers across; a cell is the marker's width plus it",
+            "separationX", 2.0, kSeparation,
+            "gap between markers across; a cell is the marker's width plus it",
             [](IGIS_Symbol& s) { return *View(s).GetSeparationX(); },
             [](IGIS_Symbol& s, double v) { Edit(s).SetSeparation(v, *View(s).GetSeparationY()); }),
         NumberProperty(

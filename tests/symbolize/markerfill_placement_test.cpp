@@ -80,13 +80,15 @@ TEST(MarkerFillPlacementTest, UnusableOrOversizedGridsPlaceNothing) {
                                             {0.01, 0.01}, 0, 0.01, 0.01, kSeed),
               PlacementResult::TooMany);
     // An offset that puts every column past the bounds leaves no grid, however many rows.
-    EXPECT_EQ(symbolize::GenerateMarkerGrid(0, -2000000000, 100, 2000000000, &positions, kCell, 0, -1e9, 20, kSeed),
-              PlacementResult::Placed);
+    EXPECT_EQ(
+        symbolize::GenerateMarkerGrid(0, -2000000000, 100, 2000000000, &positions, kCell, 0, -1e9, 20, kSeed),
+        PlacementResult::Placed);
     EXPECT_TRUE(positions.empty());
 }
 
 TEST(MarkerFillPlacementTest, VerticesInteriorAndUnknownCodes) {
-    const std::vector<PointD> triangle = symbolize::CloseRing(std::vector<PointD>{{0, 0}, {10, 0}, {0, 10}}.data(), 3);
+    const std::vector<PointD> triangle =
+        symbolize::CloseRing(std::vector<PointD>{{0, 0}, {10, 0}, {0, 10}}.data(), 3);
     std::vector<PointD> positions;
     symbolize::ComputeMarkerPositions(triangle, &positions, MarkerFillVertices, kCell, 20, 20, kSeed);
     EXPECT_EQ(positions, (std::vector<PointD>{{0, 0}, {10, 0}, {0, 10}, {0, 0}}));
@@ -100,8 +102,8 @@ TEST(MarkerFillPlacementTest, VerticesInteriorAndUnknownCodes) {
     // A U whose notch holds the bounds' centre: its centre line y = 20 crosses the ring at x 100,
     // 70, 30 and 0 in ring order, and the point is the middle of the third and fourth, in the
     // left arm.
-    const std::vector<PointD> u = {{0, 0}, {100, 0}, {100, 40}, {60, 40}, {80, 0.5},
-                                   {20, 0.5}, {40, 40},  {0, 40},   {0, 0}};
+    const std::vector<PointD> u = {{0, 0},    {100, 0}, {100, 40}, {60, 40}, {80, 0.5},
+                                   {20, 0.5}, {40, 40}, {0, 40},   {0, 0}};
     EXPECT_EQ(symbolize::FindInteriorPoint(u), PointD(15, 20));
 }
 

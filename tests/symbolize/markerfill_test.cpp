@@ -93,8 +93,11 @@ TEST_F(MarkerFillTest, UpwardTargetsDrawEveryMarkerClippedToThePolygonAtItsAncho
     EXPECT_EQ(*Marker().GetXOffset(), 3.0);  // only the fill's own copy was changed
 
     // Each placement code puts its own markers.
-    const std::vector<std::pair<int32_t, size_t>> expected = {
-        {MarkerFillStaggered, 42}, {MarkerFillVertices, 5}, {MarkerFillJittered, 42}, {MarkerFillInterior, 1}, {9, 0}};
+    const std::vector<std::pair<int32_t, size_t>> expected = {{MarkerFillStaggered, 42},
+                                                              {MarkerFillVertices, 5},
+                                                              {MarkerFillJittered, 42},
+                                                              {MarkerFillInterior, 1},
+                                                              {9, 0}};
     for (const auto& [code, count] : expected) {
         canvas_.Clear();
         fill_.SetFillType(code);

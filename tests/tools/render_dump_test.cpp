@@ -212,8 +212,8 @@ TEST_F(RenderDumpTest, MarkerFillsDrawTheirModeAndRepeatTheirSeededJitter) {
     for (const json& op : ops) ++kinds[op.at("kind").get<std::string>()];
     ASSERT_FALSE(ops.empty());
     EXPECT_EQ(ops[0].at("brush").at("kind"), "Texture");  // the tile fills the first polygon at once
-    EXPECT_GT(kinds["FillPath"], 20);                      // the glyphs of every marker on the second
-    EXPECT_GT(kinds["DrawImage"], 20);                     // one stamp per marker on the third
+    EXPECT_GT(kinds["FillPath"], 20);                     // the glyphs of every marker on the second
+    EXPECT_GT(kinds["DrawImage"], 20);                    // one stamp per marker on the third
     EXPECT_EQ(Dump(*doc).at("log"), json::array());
 }
 
