@@ -1,7 +1,9 @@
 // Point markers through the library's public entry against raw Cairo drawing the same outlines on
-// the same surface size: library markers of a five-element resource, and character markers.
+// the same surface size: library markers of a five-element resource, library markers of an arrow
+// and a leader with their heads, and character markers.
 #include <cairo.h>
 
+#include <cmath>
 #include <memory>
 #include <random>
 #include <vector>
@@ -193,11 +195,111 @@ void CharMarkers_raw(benchmark::State& state) {
     }
 }
 
+// An arrow across the drawing with a full head, and a leader from its middle down to a point
+// 4 mm right and below, ending in an arrowhead.
+constexpr double kArrowWidth = 0.5;  // resource units and the marker's line width, mm
+constexpr double kLeaderDx = 4.0;
+constexpr double kLeaderDy = 4.0;
+
+std::shared_ptr<symbolhost::VectorResource> Pointer() {
+    auto pointer = std::make_shared<symbolhost::VectorResource>();
+    pointer->extentX2 = kExtent;
+    pointer->extentY2 = kExtent;
+    pointer->anchorX = kExtent / 2;
+    pointer->anchorY = kExtent / 2;
+    LineElement* arrow = pointer->Add<LineElement>();
+    arrow->points = {{0, 5}, {10, 5}};
+    arrow->usage = SymbolUsageArrow;
+    LineElement* leader = pointer->Add<LineElement>();
+    leader->points = {{5, 5}, {5, 10}};
+    leader->usage = SymbolUsageLeaderLine;
+    for (SymbolElement* e : {static_cast<SymbolElement*>(arrow), static_cast<SymbolElement*>(leader)}) {
+        e->lineWidth = kArrowWidth;
+        e->lineColor = kInk;
+    }
+    return pointer;
+}
+
+void ArrowMarkers_layer(benchmark::State& state) {
+    bench::LayerSurface layer;
+    symbolhost::DefaultVectorResourceStore().Add(kResourceCode, Pointer());
+    symbolhost::LibMarkerSymbol marker;
+    marker.SetResourceCode(kResourceCode);
+    marker.SetSize(kMarkerMm, kMarkerMm);
+    marker.SetLineWidth(kArrowWidth);
+    marker.SetLeader(kLeaderDx, kLeaderDy, LibMarkerLeaderArrow);
+    IGIS_Symbolize* service = GIS_GetSymbolizeObject();
+    const int32_t one = 1;
+    for (auto _ : state) {
+        for (const PointD& p : Anchors()) service->Symbolize(&marker, &layer.info, &p, &one);
+    }
+    symbolhost::DefaultVectorResourceStore().Remove(kResourceCode);
+}
+
+void ArrowMarkers_raw(benchmark::State& state) {
+    bench::RawSurface raw;
+    cairo_t* cr = raw.cr;
+    const double k = kMarkerMm / kExtent * bench::kScale;  // resource units to drawing units
+    const double width = kArrowWidth * bench::kScale;
+    const double w = kArrowWidth;                           // head sizes in resource units
+    bench::SetSource(cr, kInk);
+    auto place = [&](const PointD& p) {
+        cairo_identity_matrix(cr);
+        cairo_translate(cr, p.x, p.y);
+        cairo_scale(cr, k, k);
+        cairo_translate(cr, -kExtent / 2, -kExtent / 2);
+    };
+    // The leader's arrowhead: base points across the leader a tenth of the way along.
+    const double len = std::hypot(kLeaderDx, kLeaderDy) * bench::kScale;
+    const PointD along(kLeaderDx * bench::kScale / len, kLeaderDy * bench::kScale / len);
+    const double h = width / 2;
+    for (auto _ : state) {
+        for (const PointD& p : Anchors()) {
+            place(p);
+            cairo_move_to(cr, 4 * w, 5);
+            cairo_line_to(cr, 10, 5);
+            cairo_identity_matrix(cr);
+            cairo_set_line_width(cr, width);
+            cairo_stroke(cr);
+            place(p);
+            cairo_move_to(cr, 0, 5);
+            cairo_line_to(cr, 6.5 * w, 5 - 1.7 * w);
+            cairo_line_to(cr, 5 * w, 5);
+            cairo_line_to(cr, 6.5 * w, 5 + 1.7 * w);
+            cairo_close_path(cr);
+            cairo_identity_matrix(cr);
+            cairo_set_line_width(cr, width / 2);
+            cairo_stroke_preserve(cr);
+            cairo_fill(cr);
+            const PointD pb(p.x, p.y + 5 * k);
+            const PointD c(pb.x + kLeaderDx * bench::kScale, pb.y + kLeaderDy * bench::kScale);
+            const PointD d(pb.x + 0.1 * (c.x - pb.x), pb.y + 0.1 * (c.y - pb.y));
+            cairo_move_to(cr, p.x, p.y);
+            cairo_line_to(cr, pb.x, pb.y);
+            cairo_line_to(cr, d.x, d.y);
+            cairo_set_line_width(cr, width);
+            cairo_stroke(cr);
+            const PointD b1(d.x - h * along.y, d.y + h * along.x);
+            const PointD b2(d.x + h * along.y, d.y - h * along.x);
+            cairo_move_to(cr, b1.x, b1.y);
+            cairo_line_to(cr, b2.x, b2.y);
+            cairo_line_to(cr, c.x, c.y);
+            cairo_fill(cr);
+            cairo_move_to(cr, b1.x, b1.y);
+            cairo_line_to(cr, b2.x, b2.y);
+            cairo_set_line_width(cr, 1.0);
+            cairo_stroke(cr);
+        }
+    }
+}
+
 }  // namespace
 
 BENCHMARK(LibMarkers_layer)->Name("library_markers/layer")->Unit(benchmark::kMillisecond);
 BENCHMARK(LibMarkers_raw)->Name("library_markers/raw")->Unit(benchmark::kMillisecond);
 BENCHMARK(CharMarkers_layer)->Name("character_markers/layer")->Unit(benchmark::kMillisecond);
 BENCHMARK(CharMarkers_raw)->Name("character_markers/raw")->Unit(benchmark::kMillisecond);
+BENCHMARK(ArrowMarkers_layer)->Name("arrow_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(ArrowMarkers_raw)->Name("arrow_markers/raw")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return bench::RunWithRatios(argc, argv); }

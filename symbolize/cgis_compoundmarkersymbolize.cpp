@@ -84,11 +84,6 @@ double ScaledSize(const double* size, double natural, double factor) {
     return natural >= kTolerance ? natural * factor : value;
 }
 
-// Releases a member's copy when it goes out of scope.
-struct ReleaseSymbol {
-    void operator()(IGIS_Symbol* symbol) const { symbol->Release(); }
-};
-
 }  // namespace
 
 void CGIS_CompoundMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
@@ -155,7 +150,7 @@ void CGIS_CompoundMarkerSymbolize::DrawMembers(IGIS_CompoundMarkerSymbol* marker
         if (!marker->IsMarkerVisible(&i)) continue;
         const IGIS_MarkerSymbol* member = marker->GetMarker(&i);
         if (member == nullptr) continue;
-        const std::unique_ptr<IGIS_Symbol, ReleaseSymbol> copy(member->Clone());
+        const symbolize::SymbolCopy copy(member->Clone());
         IGIS_MarkerSymbol* placed = AsMarkerSymbol(copy.get());
         if (placed == nullptr) continue;
 

@@ -30,11 +30,6 @@ constexpr double kMaxMarkers = 100'000.0;
 // A marker size of -1 asks for the drawing's natural size.
 constexpr double kUnsetSize = -1.0;
 
-// Releases the marker made for the call.
-struct ReleaseSymbol {
-    void operator()(IGIS_Symbol* symbol) const noexcept { symbol->Release(); }
-};
-
 }  // namespace
 
 void CGIS_MarkerLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
@@ -62,7 +57,7 @@ void CGIS_MarkerLineSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInf
         IGIS_Symbol2Factory* factory = GIS_GetSymbol2FactoryObject();
         if (factory == nullptr) return;
         const Symbol2FactoryId markerId{Symbol2FactoryLibMarker};
-        const std::unique_ptr<IGIS_Symbol, ReleaseSymbol> marker(factory->CreateSymbol(&markerId));
+        const symbolize::SymbolCopy marker(factory->CreateSymbol(&markerId));
         IGIS_LibMarkerSymbol* view = marker ? marker->GetLibMarkerSymbol() : nullptr;
         if (view == nullptr) return;
         VectorSymbolResource* embedded = nullptr;
