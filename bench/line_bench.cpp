@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bench/bench_common.h"
+#include "bench/bench_replay.h"
 #include "contracts/pictor/pictor.h"
 #include "contracts/symbol/resource.h"
 #include "host/line_symbols.h"
@@ -99,73 +100,6 @@ std::vector<RecordedOp> Record(IGIS_Symbol* symbol, int count) {
     return canvas.Operations();
 }
 
-void SetSource(cairo_t* cr, const Color& c) {
-    cairo_set_source_rgba(cr, c.GetR() / 255.0, c.GetG() / 255.0, c.GetB() / 255.0, c.GetA() / 255.0);
-}
-
-void AppendPath(cairo_t* cr, const GraphicsPath& path) {
-    const auto& points = path.Points();
-    const auto& types = path.Types();
-    for (size_t i = 0; i < points.size(); ++i) {
-        switch (types[i] & PathPointTypeMask) {
-            case PathPointStart:
-                cairo_move_to(cr, points[i].x, points[i].y);
-                break;
-            case PathPointBezier:
-                cairo_curve_to(cr, points[i].x, points[i].y, points[i + 1].x, points[i + 1].y,
-                               points[i + 2].x, points[i + 2].y);
-                i += 2;
-                break;
-            default:
-                cairo_line_to(cr, points[i].x, points[i].y);
-                break;
-        }
-        if (types[i] & PathPointClose) cairo_close_path(cr);
-    }
-}
-
-void SetPen(cairo_t* cr, const Pen& pen) {
-    SetSource(cr, pen.GetColor());
-    cairo_set_line_width(cr, pen.GetWidth());
-    const cairo_line_cap_t caps[] = {CAIRO_LINE_CAP_BUTT, CAIRO_LINE_CAP_SQUARE, CAIRO_LINE_CAP_ROUND};
-    cairo_set_line_cap(cr, caps[pen.GetLineCap() % 3]);
-    const cairo_line_join_t joins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_BEVEL, CAIRO_LINE_JOIN_ROUND};
-    cairo_set_line_join(cr, joins[pen.GetLineJoin() % 3]);
-    cairo_set_miter_limit(cr, pen.GetMiterLimit());
-    std::vector<double> dashes = pen.GetEffectiveDashPattern();
-    for (double& d : dashes) d *= pen.GetWidth();
-    cairo_set_dash(cr, dashes.data(), static_cast<int>(dashes.size()), 0.0);
-}
-
-// Replays recorded strokes and fills as a plain Cairo program would draw them.
-void Replay(cairo_t* cr, const std::vector<RecordedOp>& ops) {
-    for (const RecordedOp& op : ops) {
-        switch (op.kind) {
-            case OpKind::DrawPath:
-                AppendPath(cr, op.device);
-                SetPen(cr, *op.pen);
-                cairo_stroke(cr);
-                break;
-            case OpKind::DrawLine:
-                cairo_move_to(cr, op.from.x, op.from.y);
-                cairo_line_to(cr, op.to.x, op.to.y);
-                SetPen(cr, *op.pen);
-                cairo_stroke(cr);
-                break;
-            case OpKind::FillPath:
-                AppendPath(cr, op.device);
-                SetSource(cr, static_cast<const SolidBrush&>(*op.brush).GetColor());
-                cairo_set_fill_rule(cr, op.device.GetFillMode() == FillModeAlternate
-                                            ? CAIRO_FILL_RULE_EVEN_ODD
-                                            : CAIRO_FILL_RULE_WINDING);
-                cairo_fill(cr);
-                break;
-            default:  // the line symbols draw nothing else
-                break;
-        }
-    }
-}
-
 // The library's side of a case: `symbol` drawn on `count` lines, `units` (dashes or markers)
 // counted from a recording to report the cost of each.
 void RunLayer(benchmark::State& state, IGIS_Symbol* symbol, int count, size_t units) {
@@ -179,7 +113,7 @@ void RunLayer(benchmark::State& state, IGIS_Symbol* symbol, int count, size_t un
 
 void RunRaw(benchmark::State& state, const std::vector<RecordedOp>& ops) {
     bench::RawSurface raw;
-    for (auto _ : state) Replay(raw.cr, ops);
+    for (auto _ : state) bench::Replay(raw.cr, ops);
 }
 
 size_t CountKind(const std::vector<RecordedOp>& ops, OpKind kind) {

@@ -477,20 +477,29 @@ bool CairoCanvasImpl::AppendFillShape(const GraphicsPath& shape, const Matrix& t
 // The clip lives in the context's base state, outside the per-call save, and is rebuilt only
 // when the Graphics changed it (or the antialiasing its edges were made with).
 Status CairoCanvasImpl::ApplyClip(const DrawState& state) {
-    const uint64_t id = state.clip ? state.clipId : 0;
+    const bool clipped = state.clip || (state.containerClips && !state.containerClips->empty());
+    const uint64_t id = clipped ? state.clipId : 0;
     const cairo_antialias_t aa = Antialias(state.smoothing);
     if (id == appliedClipId_ && (id == 0 || aa == appliedClipAntialias_)) return Ok;
     cairo_t* c = cr.get();
     cairo_reset_clip(c);
     appliedClipId_ = 0;
-    if (state.clip) {
+    // Each clip narrows the ones before it: the containers' first, then the Graphics' own.
+    const auto narrow = [&](const GraphicsPath& clip) {
         cairo_identity_matrix(c);
         cairo_new_path(c);
-        if (!AppendFillShape(*state.clip, Matrix())) return InvalidParameter;
-        cairo_set_fill_rule(c, FillRule(state.clip->GetFillMode()));
+        if (!AppendFillShape(clip, Matrix())) return false;
+        cairo_set_fill_rule(c, FillRule(clip.GetFillMode()));
         cairo_set_antialias(c, aa);
         cairo_clip(c);
+        return true;
+    };
+    if (state.containerClips) {
+        for (const GraphicsPath& clip : *state.containerClips) {
+            if (!narrow(clip)) return InvalidParameter;
+        }
     }
+    if (state.clip && !narrow(*state.clip)) return InvalidParameter;
     appliedClipId_ = id;
     appliedClipAntialias_ = aa;
     return Ok;

@@ -150,7 +150,37 @@ Status Graphics::ResetClip() {
     if (!canvas_) return WrongState;
     clip_.reset();
     state_.clip = nullptr;
-    state_.clipId = 0;
+    state_.clipId = baseClipId_;
+    return Ok;
+}
+
+Status Graphics::BeginContainer() {
+    if (!canvas_) return WrongState;
+    return Guarded([&] {
+        containers_.push_back(Container{state_.world, nullptr, state_.clipId, baseClipId_});
+        if (clip_) {
+            containerClips_.push_back(*clip_);
+            containers_.back().clip = std::move(clip_);
+        }
+        state_.clip = nullptr;
+        state_.containerClips = &containerClips_;
+        // The container's clips as they stand: the clip in force so far, under a new identity
+        // only when it changed shape (it did not: the same clips apply).
+        baseClipId_ = state_.clipId;
+        return Ok;
+    });
+}
+
+Status Graphics::EndContainer() {
+    if (!canvas_ || containers_.empty()) return WrongState;
+    Container& top = containers_.back();
+    if (top.clip) containerClips_.pop_back();
+    clip_ = std::move(top.clip);
+    state_.clip = clip_.get();
+    state_.world = top.world;
+    state_.clipId = top.clipId;
+    baseClipId_ = top.baseClipId;
+    containers_.pop_back();
     return Ok;
 }
 

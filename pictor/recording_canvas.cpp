@@ -42,6 +42,7 @@ RecordedOp& RecordingCanvas::Begin(OpKind kind, const DrawState& state, int tag)
     op.tag = tag;
     op.world = state.world;
     if (state.clip) op.clip = *state.clip;
+    if (state.containerClips) op.containerClips = *state.containerClips;
     op.smoothing = state.smoothing;
     ops_.push_back(std::move(op));
     return ops_.back();

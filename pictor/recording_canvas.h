@@ -28,6 +28,7 @@ struct RecordedOp {
     std::shared_ptr<const Brush> brush;
     Matrix world;
     std::optional<GraphicsPath> clip;  // device pixels
+    std::vector<GraphicsPath> containerClips;  // kept by open containers, outermost first
     int smoothing = SmoothingDefault;
     int imageWidth = 0;
     int imageHeight = 0;

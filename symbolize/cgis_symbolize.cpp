@@ -131,6 +131,18 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
         case SymbolTypeSimpleFill:
             simpleFill_.Symbolize(symbol, info, points, count);
             break;
+        case SymbolTypeLineFill:
+            lineFill_.Symbolize(symbol, info, points, count);
+            break;
+        case SymbolTypeGradientFill:
+            gradientFill_.Symbolize(symbol, info, points, count);
+            break;
+        case SymbolTypePictureFill:
+            pictureFill_.Symbolize(symbol, info, points, count);
+            break;
+        case SymbolTypeCompoundFill:
+            compoundFill_.Symbolize(symbol, info, points, count);
+            break;
         case SymbolTypeCartographicLine:
             cartographicLine_.Symbolize(symbol, info, points, count, &closed);
             break;
@@ -161,11 +173,7 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
         case SymbolTypeMarkerFill:
             markerFill_.Symbolize(symbol, info, points, count);
             break;
-        // Kinds whose symbolizers join later; until then they draw nothing.
-        case SymbolTypeLineFill:
-        case SymbolTypeGradientFill:
-        case SymbolTypePictureFill:
-        case SymbolTypeCompoundFill:
+        // The text box's symbolizer joins later; until then it draws nothing.
         case SymbolTypeTextBox:
             break;
         case SymbolTypeText:  // drawn through SymbolizeText only
@@ -201,9 +209,11 @@ void CGIS_Symbolize::SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* inf
         case SymbolTypeMarkerFill:
             markerFill_.SymbolizePath(symbol, &local, path);
             break;
-        // Their path forms join with their symbolizers; until then nothing is drawn.
         case SymbolTypeLineFill:
+            lineFill_.SymbolizePath(symbol, &local, path);
+            break;
         case SymbolTypeCompoundFill:
+            compoundFill_.SymbolizePath(symbol, &local, path);
             break;
         default:  // no other kind draws along or inside a path
             break;

@@ -7,14 +7,18 @@
 #include <vector>
 
 #include "symbolize/cgis_cartographiclinesymbolize.h"
+#include "symbolize/cgis_compoundfillsymbolize.h"
 #include "symbolize/cgis_compoundlinesymbolize.h"
+#include "symbolize/cgis_gradientfillsymbolize.h"
 #include "symbolize/cgis_hashlinesymbolize.h"
 #include "symbolize/cgis_layeredsimplelinesymbolize.h"
 #include "symbolize/cgis_markerlinesymbolize.h"
 #include "symbolize/cgis_charmarkersymbolize.h"
 #include "symbolize/cgis_compoundmarkersymbolize.h"
 #include "symbolize/cgis_libmarkersymbolize.h"
+#include "symbolize/cgis_linefillsymbolize.h"
 #include "symbolize/cgis_markerfillsymbolize.h"
+#include "symbolize/cgis_picturefillsymbolize.h"
 #include "symbolize/cgis_picturemarkersymbolize.h"
 #include "symbolize/cgis_simplefillsymbolize.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
@@ -54,8 +58,7 @@ private:
                   const int32_t* count);
 
     // One symbolizer per drawable type, in the order they are built. Still to come, each in its
-    // place: line fill, gradient fill, picture fill
-    // (before the picture marker); compound fill, text, text box (after it).
+    // place: text, text box (after the compound fill).
     CGIS_MarkerFillSymbolize markerFill_;
     CGIS_LibMarkerSymbolize libMarker_;
     CGIS_CharMarkerSymbolize charMarker_;
@@ -67,7 +70,11 @@ private:
     CGIS_CompoundLineSymbolize compoundLine_;
     CGIS_LayeredSimpleLineSymbolize layeredSimpleLine_;
     CGIS_SimpleFillSymbolize simpleFill_;
+    CGIS_LineFillSymbolize lineFill_;
+    CGIS_GradientFillSymbolize gradientFill_;
+    CGIS_PictureFillSymbolize pictureFill_;
     CGIS_PictureMarkerSymbolize pictureMarker_;
+    CGIS_CompoundFillSymbolize compoundFill_;
 
     double pixelsPerMillimetre_;
     double logicalUnitsPerMillimetre_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "contracts/pictor/brush.h"
 #include "contracts/pictor/image.h"
@@ -16,7 +17,10 @@ namespace Pictor {
 struct DrawState {
     Matrix world;                          // drawing units to device pixels
     const GraphicsPath* clip = nullptr;    // in device pixels; null when drawing is not clipped
-    uint64_t clipId = 0;                   // changes whenever the clip changes (0: no clip)
+    // Clips kept by the open containers, in device pixels, each narrowing the drawing like `clip`;
+    // null or empty when there are none.
+    const std::vector<GraphicsPath>* containerClips = nullptr;
+    uint64_t clipId = 0;  // changes whenever `clip` or the container clips change (0: no clip at all)
     int smoothing = SmoothingDefault;
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "contracts/pictor/brush.h"
 #include "contracts/pictor/canvas.h"
@@ -44,6 +45,11 @@ public:
     Status SetClip(const GraphicsPath* path);
     Status ResetClip();
     bool IsClipped() const { return clip_ != nullptr; }
+    // A container keeps the clip in force when it begins: inside it, SetClip narrows that clip and
+    // ResetClip returns to it, so whoever draws inside cannot widen what the caller clipped.
+    // EndContainer restores the clip and transform of its BeginContainer; containers nest.
+    Status BeginContainer();
+    Status EndContainer();  // WrongState without an open container
 
     Status DrawPath(const Pen* pen, const GraphicsPath* path, int tag = 0);
     Status FillPath(const Brush* brush, const GraphicsPath* path, int tag = 0);
@@ -62,6 +68,17 @@ private:
     std::unique_ptr<Canvas> owned_;
     DrawState state_;
     std::unique_ptr<GraphicsPath> clip_;
+    // What the open containers keep: their clips in device pixels, outermost first, and per
+    // container the state to restore.
+    struct Container {
+        Matrix world;
+        std::unique_ptr<GraphicsPath> clip;
+        uint64_t clipId = 0;
+        uint64_t baseClipId = 0;
+    };
+    std::vector<GraphicsPath> containerClips_;
+    std::vector<Container> containers_;
+    uint64_t baseClipId_ = 0;  // the clip id in force inside the innermost container before SetClip
 };
 
 }  // namespace Pictor

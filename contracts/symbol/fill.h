@@ -75,3 +75,68 @@ public:
 protected:
     ~IGIS_MarkerFillSymbol() override = default;
 };
+
+// Parallel straight lines across the polygon, each drawn by a line symbol of any kind.
+class IGIS_LineFillSymbol : public IGIS_FillSymbol {
+public:
+    // The outline ring runs clockwise as seen on the output when true.
+    virtual bool IsOutlineClockwise() const noexcept = 0;
+    virtual const double* GetSeparation() const noexcept = 0;  // millimetres between neighbouring lines
+    virtual const double* GetAngle() const noexcept = 0;       // degrees; 0 runs along the x axis
+    // The line symbol that draws every hatch line, or null (outline only). Owned by the fill.
+    virtual IGIS_LineSymbol* GetHatchLineSymbol() noexcept = 0;
+    // True hands every line to the line symbol end point first.
+    virtual const bool* GetReverseLines() const noexcept = 0;
+
+protected:
+    ~IGIS_LineFillSymbol() override = default;
+};
+
+// A linear gradient between two colours, shaped by a blend table and turned by an angle.
+class IGIS_GradientFillSymbol : public IGIS_FillSymbol {
+public:
+    virtual int32_t GetTransparency() const noexcept = 0;  // of both colours
+    virtual const double* GetAngle() const noexcept = 0;   // degrees
+    virtual const uint32_t* GetStartColor() const noexcept = 0;
+    virtual const uint32_t* GetEndColor() const noexcept = 0;
+    // The blend table: positions rising from 0 to 1 and the share of the end colour at each.
+    // Both arrays hold GetBlendCount() entries; false when the array is not available.
+    virtual bool GetBlendPositions(const double** positions) const noexcept = 0;
+    virtual bool GetBlendFactors(const double** factors) const noexcept = 0;
+    virtual const int32_t* GetBlendCount() const noexcept = 0;
+
+protected:
+    ~IGIS_GradientFillSymbol() override = default;
+};
+
+// GetPictureMode codes.
+enum PictureFillMode : int32_t {
+    PictureFillTiled = 0,   // the picture repeats from the surface's origin
+    PictureFillSingle = 1,  // any non-zero code: one picture over the polygon's bounds
+};
+
+// A picture of the host's fill-image store, tiled or drawn once over the polygon.
+class IGIS_PictureFillSymbol : public IGIS_FillSymbol {
+public:
+    virtual bool IsOutlineClockwise() const noexcept = 0;
+    virtual const int32_t* GetPictureMode() const noexcept = 0;  // a PictureFillMode
+    // A single picture keeps its proportions, centred on the bounds, when true.
+    virtual const bool* GetKeepAspectRatio() const noexcept = 0;
+    virtual uint32_t GetPictureKey() const noexcept = 0;          // the fill-image store's id
+    virtual const int32_t* GetPictureIndex() const noexcept = 0;  // -1: the fill has no picture
+
+protected:
+    ~IGIS_PictureFillSymbol() override = default;
+};
+
+// Member symbols drawn over the same polygon, member 0 at the bottom.
+class IGIS_CompoundFillSymbol : public IGIS_FillSymbol {
+public:
+    virtual int32_t GetLayerCount() const noexcept = 0;
+    // The member at the index, owned by the compound; null outside 0 .. count - 1.
+    virtual IGIS_Symbol* GetLayer(const int32_t* index) noexcept = 0;
+    virtual bool IsLayerVisible(const int32_t* index) const noexcept = 0;
+
+protected:
+    ~IGIS_CompoundFillSymbol() override = default;
+};

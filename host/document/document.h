@@ -140,8 +140,10 @@ struct Feature {
     Entry entry = Entry::Points;
     ContextOverrides context;
     // Point: one point per part. Line: a polyline per part. Polygon: every ring, outer rings and
-    // holes alike, each drawn on its own. Text: none.
+    // holes alike (see `rings`). Text: none.
     std::vector<std::vector<Pictor::PointD>> parts;
+    // Polygon: how many consecutive parts make each polygon, its outer ring first, then its holes.
+    std::vector<size_t> rings;
     size_t symbol = 0;  // index into the library's entries
     std::string text;
     TextLayout box;

@@ -77,7 +77,7 @@ private:
             OverBudget(geometry, "features", GeometryBudget::kMaxFeatures);
             return false;
         }
-        GeoFeature out{Geometry::Point, {}, properties, geometry, type};
+        GeoFeature out{Geometry::Point, {}, {}, properties, geometry, type};
         bool ok = false;
         if (type == "Point") {
             out.parts.emplace_back();
@@ -99,11 +99,11 @@ private:
             });
         } else if (type == "Polygon") {
             out.geometry = Geometry::Polygon;
-            ok = Rings(*coordinates, out.parts);
+            ok = Rings(*coordinates, out);
         } else if (type == "MultiPolygon") {
             out.geometry = Geometry::Polygon;
             ok = Each(*coordinates, "an array of polygons",
-                      [&](const Node& polygon) { return Rings(polygon, out.parts); });
+                      [&](const Node& polygon) { return Rings(polygon, out); });
         } else {
             reader_.Expected(geometry.Find("type").value_or(geometry), kGeometryTypes);
             return false;
@@ -123,11 +123,15 @@ private:
         return ok;
     }
 
-    bool Rings(const Node& polygon, std::vector<std::vector<Pictor::PointD>>& parts) {
-        return Each(polygon, "an array of rings", [&](const Node& ring) {
-            parts.emplace_back();
-            return Positions(ring, kMinRingPositions, parts.back());
+    // One polygon: its outer ring, then its holes.
+    bool Rings(const Node& polygon, GeoFeature& out) {
+        const size_t before = out.parts.size();
+        const bool ok = Each(polygon, "an array of rings", [&](const Node& ring) {
+            out.parts.emplace_back();
+            return Positions(ring, kMinRingPositions, out.parts.back());
         });
+        out.rings.push_back(out.parts.size() - before);
+        return ok;
     }
 
     bool Position(const Node& at, std::vector<Pictor::PointD>& out) {

@@ -25,6 +25,7 @@ struct GeometryBudget {
 struct GeoFeature {
     Geometry geometry = Geometry::Point;
     std::vector<std::vector<Pictor::PointD>> parts;
+    std::vector<size_t> rings;       // Polygon: parts per polygon, outer ring first (Feature::rings)
     std::optional<Node> properties;  // the feature's "properties" object, when it has one
     Node at;                         // the geometry, for messages
     std::string typeName;            // "LineString", ... for messages

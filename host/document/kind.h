@@ -89,6 +89,9 @@ struct Kind {
     std::vector<Property> properties;
     // Text kinds: a copy of the symbol that draws `text`. Unset for kinds that carry no text.
     std::function<SymbolPtr<>(const IGIS_Symbol&, const std::string&)> withText;
+    // What a whole symbol must satisfy beyond each property on its own, checked once all are set:
+    // empty when it does, else what was expected. Unset for kinds without such a rule.
+    std::function<std::string(IGIS_Symbol&)> check;
 };
 
 // Every kind documents can hold, in the order the reference lists them.
@@ -107,6 +110,10 @@ const Kind& CompoundLineKind();
 const Kind& MarkerLineKind();
 const Kind& SimpleFillKind();
 const Kind& MarkerFillKind();
+const Kind& LineFillKind();
+const Kind& GradientFillKind();
+const Kind& PictureFillKind();
+const Kind& CompoundFillKind();
 const Kind& CharMarkerKind();
 const Kind& LibMarkerKind();
 const Kind& CompoundMarkerKind();

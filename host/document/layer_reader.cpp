@@ -273,6 +273,7 @@ public:
         } else if (key == "polygon") {
             feature.geometry = Geometry::Polygon;
             ok = Rings(*geometry, feature.parts);
+            feature.rings.push_back(feature.parts.size());
         } else {
             feature.geometry = Geometry::Text;
             ok = ReadText(at, *geometry, feature);
@@ -359,6 +360,7 @@ public:
             Feature feature;
             feature.geometry = g.geometry;
             feature.parts = std::move(g.parts);
+            feature.rings = std::move(g.rings);
             // A symbol's misfit is reported in the GeoJSON file, where the feature is.
             std::optional<size_t> symbol = Pick(choice, g.properties, std::nullopt, g.at);
             if (!symbol) return;

@@ -117,6 +117,13 @@ private:
                 ok = false;
             }
         }
+        if (ok && kind->check) {
+            const std::string expected = kind->check(*symbol);
+            if (!expected.empty()) {
+                reader_.Fail(node, "expected " + expected);
+                ok = false;
+            }
+        }
         return ok ? std::move(symbol) : nullptr;
     }
 

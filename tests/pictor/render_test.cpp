@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -651,6 +652,68 @@ TEST(VectorOutput, OffscreenBitmapsStayVectorAndLookTheSame) {
     }
     EXPECT_TRUE(PixelIs(raster, 40, 40, kBlue));
     EXPECT_TRUE(Near(svg->GetPixel(40, 40), kBlue, 2));
+}
+
+// A caller clips out a hole and opens a container; what is drawn inside may narrow the clip and
+// reset it, but never paints the hole. After the container the caller's own state is back.
+void DrawInsideContainer(Graphics& g) {
+    GraphicsPath aroundHole;  // alternate filling: the hole is cut out
+    aroundHole.AddRectangle(0, 0, 40, 20);
+    aroundHole.AddRectangle(10, 5, 10, 10);
+    ASSERT_EQ(g.SetClip(&aroundHole), Ok);
+    ASSERT_EQ(g.BeginContainer(), Ok);
+    Matrix shifted;
+    shifted.Translate(100, 100);
+    g.SetTransform(&shifted);
+    g.ResetTransform();
+    GraphicsPath left;
+    left.AddRectangle(0, 0, 30, 20);
+    g.SetClip(&left);
+    SolidBrush red(kRed), green(kGreen), blue(kBlue);
+    g.FillRectangle(&red, 0, 0, 40, 20);
+    g.ResetClip();
+    g.FillRectangle(&green, 5, 8, 30, 4);
+    ASSERT_EQ(g.EndContainer(), Ok);
+    EXPECT_EQ(g.EndContainer(), WrongState);
+    EXPECT_TRUE(g.IsClipped());
+    g.FillRectangle(&blue, 36, 0, 4, 2);
+    g.ResetClip();
+    g.FillRectangle(&blue, 12, 6, 2, 2);
+}
+
+// Probes of DrawInsideContainer's picture.
+void ExpectContainerPicture(const std::function<Color(int, int)>& pixel) {
+    const struct {
+        int x, y;
+        Color colour;
+    } probes[] = {{2, 2, kRed},     {25, 2, kRed},    {35, 2, kWhite},  {7, 10, kGreen}, {25, 10, kGreen},
+                  {33, 10, kGreen}, {18, 13, kWhite}, {15, 10, kWhite}, {12, 6, kBlue},  {38, 1, kBlue}};
+    for (const auto& p : probes) {
+        EXPECT_TRUE(Near(pixel(p.x, p.y), p.colour, 2))
+            << "(" << p.x << ", " << p.y << ") " << Hex(pixel(p.x, p.y)) << ", expected " << Hex(p.colour);
+    }
+}
+
+TEST(Containers, KeepTheCallersClipOnRasterAndSvg) {
+    constexpr int kWidth = 40, kHeight = 20;
+    RasterCanvas raster(kWidth, kHeight, kWhite);
+    {
+        Graphics g(&raster);
+        DrawInsideContainer(g);
+    }
+    ExpectContainerPicture([&](int x, int y) { return raster.GetPixel(x, y); });
+
+    TempDir dir;
+    const std::string path = (dir / "container.svg").string();
+    {
+        VectorCanvas svg(VectorFormat::Svg, path, kWidth, kHeight, kWhite);
+        Graphics g(&svg);
+        DrawInsideContainer(g);
+        ASSERT_EQ(svg.Finish(), Ok);
+    }
+    const auto rendered = RasteriseSvg(path, kWidth, kHeight);
+    ASSERT_TRUE(rendered) << "librsvg could not read " << path;
+    ExpectContainerPicture([&](int x, int y) { return rendered->GetPixel(x, y); });
 }
 
 }  // namespace

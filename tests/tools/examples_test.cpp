@@ -67,11 +67,22 @@ TEST(ExamplesTest, TheMapExampleShowsItsDataInsideTheCanvas) {
     Pictor::RecordingCanvas canvas(doc->canvas.width, doc->canvas.height);
     Pictor::Graphics graphics(&canvas);
     ASSERT_TRUE(symbolize_tool::DrawMap(*doc, graphics, nullptr));
-    // Every stroke and fill lies on the canvas, give or take the widest pen (the view has a margin).
+    // Every stroke and fill lies on the canvas, give or take the widest pen (the view has a margin);
+    // of a clipped one, only what its clip lets through.
     constexpr double kSlack = 8.0;
     for (const auto& op : canvas.Operations()) {
         Pictor::RectD bounds;
         op.device.GetBounds(&bounds, nullptr, nullptr);
+        if (op.clip) {
+            Pictor::RectD clip;
+            op.clip->GetBounds(&clip, nullptr, nullptr);
+            const double right = std::min(bounds.x + bounds.width, clip.x + clip.width);
+            const double bottom = std::min(bounds.y + bounds.height, clip.y + clip.height);
+            bounds.x = std::max(bounds.x, clip.x);
+            bounds.y = std::max(bounds.y, clip.y);
+            bounds.width = right - bounds.x;
+            bounds.height = bottom - bounds.y;
+        }
         EXPECT_GE(bounds.x, -kSlack);
         EXPECT_GE(bounds.y, -kSlack);
         EXPECT_LE(bounds.x + bounds.width, doc->canvas.width + kSlack);

@@ -217,6 +217,32 @@ TEST_F(RenderDumpTest, MarkerFillsDrawTheirModeAndRepeatTheirSeededJitter) {
     EXPECT_EQ(Dump(*doc).at("log"), json::array());
 }
 
+TEST_F(RenderDumpTest, ThePointsEntryFillsAroundHolesAndOutlinesEveryRing) {
+    const auto doc = Read(R"({"symbol": "lot", "features": [{"polygon": [
+        [[10, 10], [190, 10], [190, 90], [10, 90]], [[50, 30], [150, 30], [100, 70]]]}]})");
+    ASSERT_NE(doc, nullptr);
+    const json ops = Dump(*doc).at("operations");
+    // The fill and the outer ring's outline (halo, then line) inside the container that cuts the
+    // hole out; then the hole's outline, outside it.
+    ASSERT_EQ(ops.size(), 5u);
+    for (size_t i = 0; i < 3; ++i) {
+        const json& clips = ops[i].at("containerClips");
+        ASSERT_EQ(clips.size(), 1u);
+        EXPECT_EQ(clips[0].at("fillMode"), "Alternate");
+        ASSERT_EQ(clips[0].at("figures").size(), 2u);
+        EXPECT_EQ(clips[0].at("figures")[1].at("points"), json::parse("[[50, 30], [150, 30], [100, 70]]"));
+    }
+    EXPECT_EQ(ops[0].at("kind"), "FillPath");
+    EXPECT_EQ(ops[0].at("figures").size(), 1u);
+    for (size_t i = 3; i < 5; ++i) {
+        EXPECT_FALSE(ops[i].contains("containerClips"));
+        EXPECT_EQ(ops[i].at("clip"), nullptr);
+        // Clockwise from the middle of the closing edge, back to it.
+        EXPECT_EQ(ops[i].at("figures")[0].at("points"),
+                  json::parse("[[75, 50], [50, 30], [150, 30], [100, 70], [75, 50]]"));
+    }
+}
+
 TEST_F(RenderDumpTest, TheGetPathEntryShowsAMarkersOutlineAndAMarkerWithoutOneLeavesNone) {
     symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(
         R"({"resources": {"5": {"extent": [0, 10, 0, 10], "anchor": [5, 5], "elements": [

@@ -295,6 +295,16 @@ bool DumpBuilder::AppendOperation(const Pictor::RecordedOp& op) {
     }
     nonFinite_ += numbers.NonFinite();
     if (!AppendFigures(out, op.device) || !AppendClip(out, op.clip)) return false;
+    // Only drawings inside a container carry its clips, so other dumps keep their shape.
+    if (!op.containerClips.empty()) {
+        Json clips = Json::array();
+        for (const Pictor::GraphicsPath& clip : op.containerClips) {
+            Json one;
+            if (!AppendFigures(one, clip)) return false;
+            clips.push_back(std::move(one));
+        }
+        out["containerClips"] = std::move(clips);
+    }
     operations_.push_back(std::move(out));
     return true;
 }

@@ -1,7 +1,9 @@
 #include "tools/symbolize/render.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "contracts/symbol/fill.h"
 #include "contracts/symbol/marker.h"
 #include "host/host.h"
 #include "pictor/recording_canvas.h"
@@ -36,6 +38,95 @@ Pictor::GraphicsPath FeaturePath(const Feature& feature, const Pictor::Matrix* v
         }
     }
     return path;
+}
+
+// Compound fills whose members' outlines are followed around holes, nested at most this deep:
+// the library draws no deeper either, and the members of one are at most this many.
+constexpr int kMaxCompoundNesting = 32;
+constexpr int32_t kMaxCompoundMembers = 1024;
+
+// The winding a fill asks of its outline: clockwise as seen unless its kind offers the choice.
+bool OutlineClockwise(IGIS_Symbol& symbol) {
+    if (auto* fill = symbol.GetSimpleFillSymbol()) return fill->IsOutlineClockwise();
+    if (auto* fill = symbol.GetLineFillSymbol()) return fill->IsOutlineClockwise();
+    if (auto* fill = symbol.GetPictureFillSymbol()) return fill->IsOutlineClockwise();
+    if (auto* fill = symbol.GetMarkerFillSymbol()) return fill->IsOutlineClockwise();
+    return true;
+}
+
+// Outlines a hole as the library outlines a polygon: with the fill's outline symbol (each
+// visible member's for a compound fill), in the fill's winding, from the middle of the closing
+// edge round to it again so that every corner is a join.
+void OutlineHole(IGIS_Symbolize& service, IGIS_Symbol& symbol, const SymbolizeInfo& info,
+                 const std::vector<Pictor::PointD>& hole, int depth) {
+    if (IGIS_CompoundFillSymbol* compound = symbol.GetCompoundFillSymbol()) {
+        if (depth >= kMaxCompoundNesting) return;
+        const int32_t members = std::min(compound->GetLayerCount(), kMaxCompoundMembers);
+        for (int32_t i = 0; i < members; ++i) {
+            IGIS_Symbol* member = compound->GetLayer(&i);
+            if (member != nullptr && compound->IsLayerVisible(&i))
+                OutlineHole(service, *member, info, hole, depth + 1);
+        }
+        return;
+    }
+    IGIS_FillSymbol* fill = symbol.GetFillSymbol();
+    IGIS_LineSymbol* outline = fill ? fill->GetOutlineSymbol() : nullptr;
+    if (outline == nullptr) return;
+    std::vector<Pictor::PointD> ring = hole;
+    double area = 0.0;  // twice the signed area; positive runs clockwise as seen when y points down
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Pictor::PointD& next = ring[(i + 1) % ring.size()];
+        area += ring[i].x * next.y - next.x * ring[i].y;
+    }
+    const bool wantPositive = OutlineClockwise(symbol) != info.yUp;
+    if (area != 0.0 && (area > 0.0) != wantPositive) std::reverse(ring.begin(), ring.end());
+    const Pictor::PointD middle((ring.back().x + ring.front().x) / 2.0,
+                                (ring.back().y + ring.front().y) / 2.0);
+    ring.insert(ring.begin(), middle);
+    ring.push_back(middle);
+    const int32_t count = static_cast<int32_t>(ring.size());
+    service.Symbolize(outline, &info, ring.data(), &count);
+}
+
+// What a fill around holes may draw on, in drawing units: the canvas and the polygon, with room
+// around the polygon for its outline.
+Pictor::RectD DrawableArea(const Pictor::Graphics& graphics, const std::vector<Pictor::PointD>& outer) {
+    std::vector<Pictor::PointD> corners = outer;
+    Pictor::Matrix toDrawing;
+    graphics.GetTransform(&toDrawing);
+    if (toDrawing.Invert() == Pictor::Ok) {
+        const double w = graphics.GetCanvas()->GetWidth();
+        const double h = graphics.GetCanvas()->GetHeight();
+        Pictor::PointD canvas[4] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
+        toDrawing.TransformPoints(canvas, 4);
+        corners.insert(corners.end(), canvas, canvas + 4);
+    }
+    const auto [minX, maxX] = std::minmax_element(corners.begin(), corners.end(),
+                                                  [](const auto& a, const auto& b) { return a.x < b.x; });
+    const auto [minY, maxY] = std::minmax_element(corners.begin(), corners.end(),
+                                                  [](const auto& a, const auto& b) { return a.y < b.y; });
+    const double margin = std::max(maxX->x - minX->x, maxY->y - minY->y);
+    return {minX->x - margin, minY->y - margin, maxX->x - minX->x + 2 * margin,
+            maxY->y - minY->y + 2 * margin};
+}
+
+// A fill of a polygon with holes: the fill is drawn on its outer ring inside a container
+// clipped to everything but the holes, so no fill kind paints a hole and the fill's own clips
+// only narrow that; then each hole is outlined as the outer ring was.
+void FillAroundHoles(IGIS_Symbolize& service, IGIS_Symbol& symbol, const SymbolizeInfo& info,
+                     const std::vector<std::vector<Pictor::PointD>>& rings) {
+    Pictor::Graphics& graphics = *info.graphics;
+    Pictor::GraphicsPath clip;  // alternate filling: the holes are cut out of the area
+    clip.AddRectangle(DrawableArea(graphics, rings.front()));
+    for (size_t i = 1; i < rings.size(); ++i)
+        clip.AddPolygon(rings[i].data(), static_cast<int>(rings[i].size()));
+    if (graphics.SetClip(&clip) != Pictor::Ok) return;
+    graphics.BeginContainer();
+    const int32_t count = static_cast<int32_t>(rings.front().size());
+    service.Symbolize(&symbol, &info, rings.front().data(), &count);
+    graphics.EndContainer();
+    graphics.ResetClip();
+    for (size_t i = 1; i < rings.size(); ++i) OutlineHole(service, symbol, info, rings[i], 0);
 }
 
 // False when `outlines` stopped the drawing.
@@ -73,6 +164,25 @@ bool DrawFeature(IGIS_Symbolize& service, const Document& document, const Featur
         }
         return true;
     }
+    if (feature.geometry == Geometry::Polygon && symbol->GetFillSymbol() != nullptr) {
+        // Without grouping every ring is a polygon of its own.
+        const std::vector<size_t> groups =
+            feature.rings.empty() ? std::vector<size_t>(feature.parts.size(), 1) : feature.rings;
+        size_t first = 0;
+        for (const size_t rings : groups) {
+            std::vector<std::vector<Pictor::PointD>> placed;
+            for (size_t i = first; i < first + rings && i < feature.parts.size(); ++i)
+                placed.push_back(Placed(feature.parts[i], view));
+            first += rings;
+            if (placed.size() > 1) {
+                FillAroundHoles(service, *symbol, info, placed);
+            } else if (placed.size() == 1) {
+                const int32_t count = static_cast<int32_t>(placed[0].size());
+                service.Symbolize(symbol, &info, placed[0].data(), &count);
+            }
+        }
+        return true;
+    }
     for (const auto& part : feature.parts) {
         if (feature.geometry == Geometry::Point) {
             // A multipoint's points are markers of their own.
@@ -82,7 +192,7 @@ bool DrawFeature(IGIS_Symbolize& service, const Document& document, const Featur
             }
             continue;
         }
-        // Lines, and polygon rings each on their own: holes are drawn as rings of their own.
+        // Lines, and a line symbol on polygon rings: every ring, holes too, is a line of its own.
         const std::vector<Pictor::PointD> points = Placed(part, view);
         const int32_t count = static_cast<int32_t>(points.size());
         service.Symbolize(symbol, &info, points.data(), &count);

@@ -1,0 +1,28 @@
+// Draws the compound fill (type 12): each visible member over the same polygon, through the
+// service, member 0 at the bottom. It draws nothing itself and adds no outline.
+#pragma once
+
+#include <cstdint>
+
+#include "contracts/pictor/types.h"
+#include "symbolize/symbolize.h"
+
+namespace Pictor {
+class GraphicsPath;
+}  // namespace Pictor
+
+class CGIS_CompoundFillSymbolize {
+public:
+    // Compound fills nested deeper than this on one thread are not drawn: only a compound fill
+    // that contains itself gets there, since real styles nest two or three levels.
+    static constexpr int kMaxNesting = 32;
+
+    CGIS_CompoundFillSymbolize() = default;
+    virtual ~CGIS_CompoundFillSymbolize() = default;
+
+    void Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
+                   const int32_t* count) noexcept;
+    // Hands every visible member's fill view to the service's path entry.
+    void SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,
+                       const Pictor::GraphicsPath* path) noexcept;
+};
