@@ -24,9 +24,6 @@ void Grow(Pictor::RectD* r, double d) {
     r->height += 2.0 * d;
 }
 
-// The hatch line's own copy, released after the hatch.
-using LineCopy = std::unique_ptr<IGIS_Symbol, decltype([](IGIS_Symbol* s) { s->Release(); })>;
-
 }  // namespace
 
 std::vector<CGIS_LineFillSymbolize::HatchLine> CGIS_LineFillSymbolize::LayOutLines(
@@ -80,7 +77,7 @@ std::vector<CGIS_LineFillSymbolize::HatchLine> CGIS_LineFillSymbolize::LayOutLin
 void CGIS_LineFillSymbolize::DrawHatch(IGIS_LineFillSymbol* fill, const SymbolizeInfo* info,
                                        const Pictor::GraphicsPath& clip, bool grow) const {
     IGIS_LineSymbol* hatch = fill->GetHatchLineSymbol();
-    const LineCopy line(hatch ? hatch->Clone() : nullptr);
+    const symbolize::SymbolCopy line(hatch ? hatch->Clone() : nullptr);
     if (!line) return;
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     if (service == nullptr) return;
