@@ -30,17 +30,14 @@ void CGIS_GradientFillSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeI
     if (symbol == nullptr || info == nullptr || info->graphics == nullptr || points == nullptr) return;
     const IGIS_GradientFillSymbol* fill = symbol->GetGradientFillSymbol();
     if (fill == nullptr || count == nullptr || *count < kMinPolygonPoints) return;
-    if (!symbolize::GuardMemory("CGIS_GradientFillSymbolize::Symbolize", [&] {
-            Pictor::GraphicsPath path;
-            path.AddPolygon(points, *count);
-            FillGradient(fill, info, path);
-        })) {
-        return;
-    }
-    // The gradient has no winding choice of its own: its outline runs clockwise like the other
-    // fills' default, and is drawn from the points so that any line kind can draw it.
-    const bool clockwise = true;
-    outline_.DrawOutline(symbol, info, points, count, &clockwise);
+    symbolize::GuardMemory("CGIS_GradientFillSymbolize::Symbolize", [&] {
+        Pictor::GraphicsPath path;
+        path.AddPolygon(points, *count);
+        FillGradient(fill, info, path);
+        // Along the path as it is, whether or not the gradient could be made: only a simple line
+        // can follow a path, so the outline of a gradient is a simple line or nothing.
+        outline_.DrawOutlinePath(symbol, info, &path);
+    });
 }
 
 bool CGIS_GradientFillSymbolize::FillGradient(const IGIS_GradientFillSymbol* fill, const SymbolizeInfo* info,

@@ -19,8 +19,8 @@ IGIS_GradientFillSymbol& View(IGIS_Symbol& s) { return *s.GetGradientFillSymbol(
 // Setters only reach symbols this kind's `make` created.
 GradientFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<GradientFillSymbol&>(s); }
 
-// Both arrays of the blend table together: what the drawer can use, else what is expected.
-std::string CheckBlend(IGIS_Symbol& s) {
+// What the drawer can use, else what is expected.
+std::string CheckGradient(IGIS_Symbol& s) {
     const std::vector<double>& positions = Edit(s).BlendPositions();
     const std::vector<double>& factors = Edit(s).BlendFactors();
     if (positions.size() != factors.size() || positions.size() < 2) {
@@ -30,8 +30,15 @@ std::string CheckBlend(IGIS_Symbol& s) {
         std::fabs(positions.front()) <= kEndTolerance && std::fabs(positions.back() - 1.0) <= kEndTolerance;
     for (size_t i = 1; i < positions.size(); ++i) rising = rising && positions[i] >= positions[i - 1];
     if (!rising) return "\"blendPositions\" rising from 0 to 1";
+    // The outline follows the filled path as it is, which only a simple line can do.
+    const IGIS_LineSymbol* outline = s.GetFillSymbol()->GetOutlineSymbol();
+    if (outline != nullptr && outline->GetType() != SymbolTypeSimpleLine) {
+        return "an \"outline\" that is a simpleLine: a gradient's outline follows the filled path";
+    }
     return {};
 }
+
+
 
 Kind Make() {
     Kind kind;
@@ -71,7 +78,7 @@ Kind Make() {
                 Edit(s).SetBlend(Edit(s).BlendPositions(), v);
             }),
         SymbolProperty(
-            "outline", Shape::Line, "the line symbol drawn clockwise along the edge; null for none",
+            "outline", Shape::Line, "a simpleLine drawn along the edge; null for none (other line kinds are refused)",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); },
             [](IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetOutline(CloneOutline(member)); }),
     };
@@ -79,7 +86,7 @@ Kind Make() {
     for (Property& p : kind.properties) {
         if (p.type == ValueType::Numbers) p.fallback = std::vector<double>{0.0, 1.0};
     }
-    kind.check = CheckBlend;
+    kind.check = CheckGradient;
     return kind;
 }
 

@@ -292,6 +292,11 @@ TEST_F(DocumentTest, TypicalMistakesNameTheFileThePathAndWhatWasExpected) {
         {R"({"layers": [{"geojson": "missing.geojson", "symbol": "x"}], "symbols": {"x": {"kind": "simpleLine"}}})",
          ": $.layers[0].geojson: cannot read \"missing.geojson\": no such file"},
         {"[1, 2]", ": $: expected a document object, found an array of 2 values"},
+        {R"({"symbols": {"g": {"kind": "gradientFill", "blendPositions": [0, 1], "blendFactors": [0, 0.5, 1]}}})",
+         ": $.symbols.g: expected \"blendPositions\" and \"blendFactors\" of the same length, at least 2"},
+        {R"({"symbols": {"g": {"kind": "gradientFill", "outline": {"kind": "hashLine"}}}})",
+         ": $.symbols.g: expected an \"outline\" that is a simpleLine: a gradient's outline follows the filled "
+         "path"},
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text), Doc() + c.message + "\n") << c.text;
 

@@ -138,15 +138,18 @@ TEST_F(GradientFillTest, BoundsWithoutWidthDrawOnlyTheOutline) {
     for (const PointD& p : Ops()[0].device.Points()) EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
 }
 
-TEST_F(GradientFillTest, AnyOutlineKindIsDrawnFromPointsAndThePathEntryDrawsNothing) {
+TEST_F(GradientFillTest, OnlyASimpleLineOutlinesAlongThePathAndThePathEntryDrawsNothing) {
+    Draw(&fill_, wide_);
+    ASSERT_EQ(Kinds(), (std::vector<OpKind>{OpKind::FillPath, OpKind::DrawPath}));
+    // Along the polygon as given, from its first point: no turn to the closing edge's middle.
+    EXPECT_EQ(Ops()[1].device.Points().front(), (PointD{0, 0}));
+    EXPECT_EQ(Ops()[1].device.Points()[1], (PointD{200, 0}));
+
+    canvas_.Clear();
     auto* dashes = new symbolhost::CartographicLineSymbol;
-    dashes->SetColor(0x000002);
     fill_.SetOutline(dashes);
     Draw(&fill_, wide_);
-    EXPECT_EQ(Kinds(), (std::vector<OpKind>{OpKind::FillPath, OpKind::DrawPath}));
-    // Clockwise from the middle of the closing edge.
-    EXPECT_EQ(Ops()[1].device.Points().front(), (PointD{0, 50}));
-    EXPECT_EQ(Ops()[1].device.Points()[1], (PointD{0, 0}));
+    EXPECT_EQ(Kinds(), (std::vector<OpKind>{OpKind::FillPath}));
 
     canvas_.Clear();
     Pictor::GraphicsPath path;

@@ -51,7 +51,9 @@ TEST(HoleRenderTest, NoFillKindPaintsTheHoleAndEveryRingIsOutlined) {
     const std::string fills[] = {
         R"({"kind": "simpleFill", "color": "#0000FF", )" + outline + "}",
         R"({"kind": "lineFill", )" + hatch + ", " + outline + "}",
-        R"({"kind": "gradientFill", "startColor": "#0000FF", "endColor": "#00FF00", )" + outline + "}",
+        // A gradient's outline follows the filled path, which only a simple line can.
+        R"({"kind": "gradientFill", "startColor": "#0000FF", "endColor": "#00FF00", "outline": {"kind":
+            "simpleLine", "color": "#FF0000", "width": 1}})",
         R"({"kind": "pictureFill", "image": 1, )" + outline + "}",
         R"({"kind": "compoundFill", "fills": [{"kind": "simpleFill", "color": "#0000FF"}, {"kind": "lineFill", )" +
             hatch + ", " + outline + "}]}",
