@@ -92,6 +92,9 @@ inline constexpr const char* kPropertyConfigDir = "SYMBOL2_CFG_DIR";
 // A whole number 0 to 4294967295 that seeds the jitter of marker fills, so that a map drawn twice
 // comes out the same; unset, the jitter is seeded from the clock in seconds.
 inline constexpr const char* kPropertyJitterSeed = "SYMBOL2_JITTERSEED";
+// The code page of the symbol library's texts and character codes: "1252" (also "cp1252",
+// "windows-1252") or "936" (also "cp936", "GBK"), in any case; unset is 1252.
+inline constexpr const char* kPropertyCodePage = "SYMBOL2_CODEPAGE";
 
 class IGIS_Property {
 public:

@@ -173,8 +173,8 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
         case SymbolTypeMarkerFill:
             markerFill_.Symbolize(symbol, info, points, count);
             break;
-        // The text box's symbolizer joins later; until then it draws nothing.
         case SymbolTypeTextBox:
+            textBox_.Symbolize(symbol, info, points, count);
             break;
         case SymbolTypeText:  // drawn through SymbolizeText only
             break;
@@ -185,13 +185,14 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
 
 void CGIS_Symbolize::SymbolizeText(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                    const TextBox* box) noexcept {
-    if (info == nullptr) return;
+    // The text symbolizer checks the symbol, the context and the box itself.
+    if (info == nullptr) {
+        text_.Symbolize(symbol, nullptr, box);
+        return;
+    }
     SymbolizeInfo local = *info;
     ApplyDefaultScale(&local);
-    // The text symbolizer joins later and checks the symbol and box itself; until then nothing
-    // is drawn.
-    static_cast<void>(symbol);
-    static_cast<void>(box);
+    text_.Symbolize(symbol, &local, box);
 }
 
 void CGIS_Symbolize::SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,

@@ -22,6 +22,8 @@
 #include "symbolize/cgis_picturemarkersymbolize.h"
 #include "symbolize/cgis_simplefillsymbolize.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
+#include "symbolize/cgis_symbol2textsymbolize.h"
+#include "symbolize/cgis_textboxsymbolize.h"
 #include "symbolize/symbolize.h"
 
 class CGIS_Symbolize final : public IGIS_Symbolize, public IGIS_SymbolizePath {
@@ -57,8 +59,7 @@ private:
     void Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, const Pictor::PointD* points,
                   const int32_t* count);
 
-    // One symbolizer per drawable type, in the order they are built. Still to come, each in its
-    // place: text, text box (after the compound fill).
+    // One symbolizer per drawable type, in the order they are built.
     CGIS_MarkerFillSymbolize markerFill_;
     CGIS_LibMarkerSymbolize libMarker_;
     CGIS_CharMarkerSymbolize charMarker_;
@@ -75,6 +76,8 @@ private:
     CGIS_PictureFillSymbolize pictureFill_;
     CGIS_PictureMarkerSymbolize pictureMarker_;
     CGIS_CompoundFillSymbolize compoundFill_;
+    CGIS_Symbol2TextSymbolize text_;
+    CGIS_TextBoxSymbolize textBox_;
 
     double pixelsPerMillimetre_;
     double logicalUnitsPerMillimetre_;

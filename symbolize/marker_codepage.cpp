@@ -1,6 +1,9 @@
 #include "symbolize/marker_codepage.h"
 
+#include <iconv.h>
+
 #include <cctype>
+#include <cerrno>
 #include <string_view>
 
 #include "contracts/host.h"
@@ -21,6 +24,62 @@ constexpr char32_t kWindows1252High[32] = {
 // GBK's one single byte above ASCII that is a character: the euro sign.
 constexpr uint8_t kGbkEuroByte = 0x80;
 constexpr char32_t kEuroSign = 0x20AC;
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+// GBK through iconv: a GBK character is at most two bytes and at most three in UTF-8, so the
+// output never needs more than twice the input plus a replacement per byte.
+std::string DecodeGbk(std::string_view bytes) {
+    std::string out;
+    iconv_t converter = iconv_open("UTF-8", "GBK");
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        // Without the converter, each byte above ASCII is a character we cannot name.
+        for (const char c : bytes) AppendUtf8(out, static_cast<unsigned char>(c) < 0x80 ? char32_t(c) : kReplacement);
+        return out;
+    }
+    std::string chunk(bytes.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    // Each pass either converts to the end or steps over one bad byte, so it ends.
+    while (inLeft > 0) {
+        char* to = chunk.data();
+        size_t toLeft = chunk.size();
+        const size_t done = iconv(converter, &in, &inLeft, &to, &toLeft);
+        out.append(chunk.data(), chunk.size() - toLeft);
+        if (done != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) continue;
+        // EILSEQ or EINVAL (a lead byte at the end): one byte becomes U+FFFD.
+        AppendUtf8(out, kReplacement);
+        ++in;
+        --inLeft;
+    }
+    iconv_close(converter);
+    return out;
+}
 
 bool SameWord(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -62,6 +121,17 @@ std::optional<char32_t> SingleByteCharacter(uint8_t byte, MarkerCodePage page) {
             return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::string DecodeText(std::string_view bytes, MarkerCodePage page) {
+    if (IsAscii(bytes)) return std::string(bytes);
+    if (page == MarkerCodePage::Gbk) return DecodeGbk(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        AppendUtf8(out, SingleByteCharacter(static_cast<uint8_t>(c), page).value_or(kReplacement));
+    }
+    return out;
 }
 
 }  // namespace symbolize

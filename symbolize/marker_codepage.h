@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace symbolize {
 
@@ -13,16 +15,17 @@ enum class MarkerCodePage {
     Gbk,          // Simplified Chinese (936): bytes above 0x80 start two-byte characters
 };
 
-// Property naming the code page: "1252" (also "cp1252", "windows-1252") or "936" (also "cp936",
-// "GBK"), in any case.
-inline constexpr const char* kPropertyCodePage = "SYMBOL2_CODEPAGE";
-
-// The code page the host's properties name; Windows-1252 when the property is unset. A value the
+// The code page the host's kPropertyCodePage names; Windows-1252 when the property is unset. A value the
 // library does not know is reported once per call and read as Windows-1252.
 MarkerCodePage ReadMarkerCodePage();
 
 // The character a byte stands for on its own, or nothing: in GBK the bytes 0x81 to 0xFF are not
 // characters by themselves (lead bytes, and the unassigned 0xFF).
 std::optional<char32_t> SingleByteCharacter(uint8_t byte, MarkerCodePage page);
+
+// A text of the symbol library (texts, font names) as the graphics layer takes it, in UTF-8.
+// Windows-1252 maps byte by byte; GBK goes through the C library's converter. A byte sequence
+// that is no character of the code page becomes U+FFFD, so nothing after it is lost.
+std::string DecodeText(std::string_view bytes, MarkerCodePage page);
 
 }  // namespace symbolize

@@ -72,7 +72,8 @@ private:
 
     void ReadSettings(const Node& at) {
         if (!reader_.Object(at, "a settings object",
-                            {"simplifyAnchorPoints", "configDir", "allowPathsOutside", "jitterSeed"})) {
+                            {"simplifyAnchorPoints", "configDir", "allowPathsOutside", "jitterSeed",
+                             "codePage"})) {
             return;
         }
         // Read first: it decides how every other path is taken.
@@ -83,6 +84,14 @@ private:
         if (const auto n = at.Find("jitterSeed")) {
             if (const auto seed = reader_.Integer(*n, 0, std::numeric_limits<int32_t>::max())) {
                 doc_.settings.jitterSeed = static_cast<uint32_t>(*seed);
+            }
+        }
+        if (const auto n = at.Find("codePage")) {
+            const auto page = reader_.String(*n, "\"1252\" or \"GBK\"");
+            if (page && (*page == "1252" || *page == "GBK")) {
+                doc_.settings.codePage = *page;
+            } else if (page) {
+                reader_.Expected(*n, "\"1252\" or \"GBK\"");
             }
         }
         if (const auto n = at.Find("configDir")) {

@@ -104,6 +104,7 @@ struct ContextOverrides {
 struct Settings {
     std::optional<bool> simplifyAnchorPoints;  // unset: the host's own setting, else false
     std::string configDir;                     // resolved path, empty for none
+    std::string codePage;                      // "1252" or "GBK"; empty: the host's own setting
     bool allowPathsOutside = false;
     std::optional<uint32_t> jitterSeed;  // unset: the host's own setting, else the clock
 };

@@ -118,6 +118,8 @@ const Kind& CharMarkerKind();
 const Kind& LibMarkerKind();
 const Kind& CompoundMarkerKind();
 const Kind& PictureMarkerKind();
+const Kind& TextKind();
+const Kind& TextBoxKind();
 
 // The placement rows every marker kind ends with; sizes below minSize are refused.
 std::vector<Property> MarkerPlacementProperties(double defaultSize, double minSize);

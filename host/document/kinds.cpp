@@ -24,6 +24,8 @@ const std::vector<const Kind*>& Kinds() {
         &LibMarkerKind(),
         &CompoundMarkerKind(),
         &PictureMarkerKind(),
+        &TextKind(),
+        &TextBoxKind(),
     };
     return kinds;
 }

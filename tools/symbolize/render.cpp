@@ -249,6 +249,7 @@ DocumentServices::DocumentServices(Document& document) {
     }
     if (!document.settings.configDir.empty()) Set(kPropertyConfigDir, document.settings.configDir);
     if (document.settings.jitterSeed) Set(kPropertyJitterSeed, std::to_string(*document.settings.jitterSeed));
+    if (!document.settings.codePage.empty()) Set(kPropertyCodePage, document.settings.codePage);
 }
 
 DocumentServices::~DocumentServices() {

@@ -1,0 +1,43 @@
+#include "symbolize/symbolize_text.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "contracts/pictor/font.h"
+#include "contracts/symbol/text.h"
+#include "symbolize/marker_codepage.h"
+#include "symbolize/symbolize_colour.h"
+#include "symbolize/symbolize_log.h"
+
+namespace symbolize {
+
+std::optional<std::string> LayerText(const char* bytes, const char* function, const char* what) {
+    if (bytes == nullptr) return std::string();
+    // Never reads past the cap looking for the terminator.
+    const size_t length = strnlen(bytes, kMaxTextBytes + 1);
+    if (length > kMaxTextBytes) {
+        SYMBOLIZE_LOG(LogLevelError, function, "%s longer than %zu bytes", what, kMaxTextBytes);
+        return std::nullopt;
+    }
+    return DecodeText(std::string_view(bytes, length), ReadMarkerCodePage());
+}
+
+bool UsableFontSize(double size, const char* function) {
+    if (std::isfinite(size) && std::abs(size) <= kMaxFontSizeUnits) return true;
+    SYMBOLIZE_LOG(LogLevelError, function, "font size %g is beyond %g drawing units", size, kMaxFontSizeUnits);
+    return false;
+}
+
+void ApplyTextStyle(Pictor::Font* font, int32_t flags) {
+    if ((flags & TextStyleItalic) != 0) font->SetItalic(true);
+    if ((flags & TextStyleBold) != 0) font->SetBold(true);
+    if ((flags & TextStyleUnderline) != 0) font->SetUnderLine(true);
+    if ((flags & TextStyleStrikeout) != 0) font->SetStrikeOut(true);
+}
+
+uint32_t TextColour(const SymbolizeInfo* info, uint32_t colour, int32_t transparency) {
+    if (info->overrideColor) return info->color;
+    return WithAlpha(RoundedAlpha(transparency), colour);
+}
+
+}  // namespace symbolize
