@@ -36,6 +36,7 @@ public:
     IGIS_CompoundFillSymbol* GetCompoundFillSymbol() noexcept override { return nullptr; }
     IGIS_TextBoxSymbol* GetTextBoxSymbol() noexcept override { return nullptr; }
     IGIS_LayeredSimpleLineSymbol* GetLayeredSimpleLineSymbol() noexcept override { return nullptr; }
+    IGIS_TextSymbol* GetTextSymbol() noexcept override { return nullptr; }
 
 protected:
     SymbolBase() = default;

@@ -44,6 +44,7 @@ public:
     TextSymbol() = default;
     IGIS_Symbol* Clone() const noexcept override;
     int32_t GetType() const noexcept override { return SymbolTypeText; }
+    IGIS_TextSymbol* GetTextSymbol() noexcept override { return this; }
 
     uint32_t GetColor() const noexcept override { return color_; }
     int32_t GetTransparency() const noexcept override { return transparency_; }
@@ -71,7 +72,7 @@ public:
     void SetAngle(double degrees) { angle_ = degrees; }
 
 private:
-    LibraryText text_;
+    LibraryText text_{"Text"};  // what a new symbol shows, as documents default it
     LibraryText font_{"DejaVu Sans"};
     uint32_t color_ = 0x000000;
     int32_t transparency_ = 0;
@@ -148,7 +149,7 @@ public:
     void SetStretchY(double y) { stretchY_ = y; }
 
 private:
-    LibraryText text_;
+    LibraryText text_{"Text"};  // what a new symbol shows, as documents default it
     LibraryText font_{"DejaVu Sans"};
     uint32_t color_ = 0x000000;
     int32_t transparency_ = 0;

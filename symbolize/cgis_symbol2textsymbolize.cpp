@@ -25,17 +25,23 @@ using symbolize::ValueOr;
 
 void CGIS_Symbol2TextSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                           const TextBox* box) noexcept {
-    if (symbol == nullptr || symbol->GetType() != SymbolTypeText) {
-        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "pSymbolText->GetType() is %d",
-                      symbol ? symbol->GetType() : 0);
+    if (symbol == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "pSymbolText is NULL");
+        return;
+    }
+    if (symbol->GetType() != SymbolTypeText) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "pSymbolText->GetType() is %d", symbol->GetType());
         return;
     }
     if (info == nullptr || box == nullptr) {
         SYMBOLIZE_LOG(LogLevelError, kSymbolize, "!pSymbolizeInfo || !pPoints || iPointCount != 1");
         return;
     }
-    // A symbol answering the text type is the text view (see IGIS_TextSymbol).
-    const auto* text = static_cast<const IGIS_TextSymbol*>(symbol);
+    const IGIS_TextSymbol* text = symbol->GetTextSymbol();
+    if (text == nullptr) {
+        SYMBOLIZE_LOG(LogLevelError, kSymbolize, "TextSymbol Pointer Is NuLL");
+        return;
+    }
     const char* bytes = text->GetText();
     if (bytes == nullptr || bytes[0] == '\0' || info->graphics == nullptr) return;
     symbolize::GuardMemory(kSymbolize, [&] {

@@ -185,11 +185,8 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
 
 void CGIS_Symbolize::SymbolizeText(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                    const TextBox* box) noexcept {
-    // The text symbolizer checks the symbol, the context and the box itself.
-    if (info == nullptr) {
-        text_.Symbolize(symbol, nullptr, box);
-        return;
-    }
+    // The context is read first; the text symbolizer checks the symbol and the box itself.
+    if (info == nullptr) return;
     SymbolizeInfo local = *info;
     ApplyDefaultScale(&local);
     text_.Symbolize(symbol, &local, box);

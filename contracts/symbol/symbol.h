@@ -33,6 +33,7 @@ class IGIS_PictureFillSymbol;
 class IGIS_CompoundFillSymbol;
 class IGIS_TextBoxSymbol;
 class IGIS_LayeredSimpleLineSymbol;
+class IGIS_TextSymbol;
 
 // What GetType answers. The value comes from the host, so a switch over it needs an explicit
 // fallback: 6 and anything outside 1..19 name nothing that can be drawn.
@@ -84,6 +85,9 @@ public:
     virtual IGIS_CompoundFillSymbol* GetCompoundFillSymbol() noexcept = 0;
     virtual IGIS_TextBoxSymbol* GetTextBoxSymbol() noexcept = 0;
     virtual IGIS_LayeredSimpleLineSymbol* GetLayeredSimpleLineSymbol() noexcept = 0;
+    // Last, so that the queries above keep their places: the text symbol's view, which a symbol
+    // of another type never gives.
+    virtual IGIS_TextSymbol* GetTextSymbol() noexcept = 0;
 
 protected:
     IGIS_Symbol() = default;

@@ -27,8 +27,7 @@ enum TextAlignment : int32_t {
     TextAlignRight = 2,
 };
 
-// A text symbol (type 17) has no typed-view query: a symbol whose GetType answers
-// SymbolTypeText is this interface, and hosts must keep to that.
+// A text symbol (type 17), reached through GetTextSymbol.
 class IGIS_TextSymbol : public IGIS_Symbol {
 public:
     virtual uint32_t GetColor() const noexcept = 0;

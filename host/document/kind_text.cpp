@@ -101,7 +101,7 @@ Kind MakeText() {
     kind.shape = Shape::Text;
     kind.summary = "a text such as a place name, laid out in the text feature's box";
     kind.make = [] { return SymbolPtr<>(new TextSymbol); };
-    kind.hasView = [](IGIS_Symbol& s) { return s.GetType() == SymbolTypeText; };
+    kind.hasView = [](IGIS_Symbol& s) { return s.GetTextSymbol() != nullptr; };
     kind.withText = [](const IGIS_Symbol& s, const std::string& text) {
         SymbolPtr<> copy(s.Clone());
         if (copy) static_cast<TextSymbol&>(*copy).SetText(text);

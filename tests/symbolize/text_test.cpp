@@ -101,7 +101,7 @@ TEST_F(TextTest, RefusalsDrawNothingAndOnlyTheNamedOnesLog) {
     DrawText(&notText);
     EXPECT_EQ(Logged("pSymbolText->GetType() is 18"), 1u);
 
-    GIS_GetSymbolizeObject()->SymbolizeText(&text_, nullptr, &kBox);
+    GIS_GetSymbolizeObject()->SymbolizeText(&text_, &info_, nullptr);
     EXPECT_EQ(Logged("!pSymbolizeInfo || !pPoints || iPointCount != 1"), 1u);
 
     text_.SetMargins({15, 0, 6, 0});  // 60 + 24 units of an 80-unit box
