@@ -15,9 +15,6 @@ namespace {
 
 constexpr const char* kSymbolize = "CGIS_Symbol2TextSymbolize::Symbolize";
 constexpr double kTolerance = 0.0001;
-// Taken when the symbol's family cannot be loaded; our font configuration maps it to the
-// installed CJK family, which also covers Latin text.
-constexpr const char* kFallbackFamily = "宋体";
 
 using symbolize::ValueOr;
 
@@ -56,14 +53,7 @@ std::unique_ptr<Pictor::Font> CGIS_Symbol2TextSymbolize::CreateTextFont(const IG
     const std::optional<std::string> family = symbolize::LayerText(text->GetFontName(), kSymbolize, "font name");
     if (!family) return nullptr;
     try {
-        auto font = std::make_unique<Pictor::Font>(*family, size, Pictor::FontStyleRegular, Pictor::UnitWorld);
-        // The layer answers for a family it cannot load from a cache, exactly where a probe text
-        // would come back without outlines.
-        if (font->GetLastStatus() == Pictor::FontFamilyNotFound) {
-            font = std::make_unique<Pictor::Font>(kFallbackFamily, size, Pictor::FontStyleRegular,
-                                                  Pictor::UnitWorld);
-        }
-        return font;
+        return symbolize::MakeTextFont(*family, size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

@@ -119,7 +119,9 @@ void CGIS_TextBoxSymbolize::DrawText(const IGIS_TextBoxSymbol* box, const Symbol
     if (!family || lines.empty()) return;
     const float size = static_cast<float>(ValueOr(box->GetFontSize(), 0.0) * kShapeFactor);
     if (!symbolize::UsableFontSize(size, kSymbolize)) return;
-    Pictor::Font font(*family, size, Pictor::FontStyleRegular, Pictor::UnitWorld);
+    // Like a text symbol's, a family that cannot be loaded falls back rather than drawing nothing.
+    const std::unique_ptr<Pictor::Font> owned = symbolize::MakeTextFont(*family, size);
+    Pictor::Font& font = *owned;
     symbolize::ApplyTextStyle(&font, ValueOr(box->GetFontStyle(), 0));
 
     // Measure every line at the origin, in font units.

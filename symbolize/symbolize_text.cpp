@@ -28,6 +28,18 @@ bool UsableFontSize(double size, const char* function) {
     return false;
 }
 
+std::unique_ptr<Pictor::Font> MakeTextFont(const std::string& family, double size) {
+    // Taken when the family cannot be loaded; the CJK family also covers Latin text.
+    constexpr const char* kFallbackFamily = "宋体";
+    auto font = std::make_unique<Pictor::Font>(family, size, Pictor::FontStyleRegular, Pictor::UnitWorld);
+    // The layer answers from a cache for a family it cannot load, exactly where a probe text
+    // would come back without outlines.
+    if (font->GetLastStatus() == Pictor::FontFamilyNotFound) {
+        font = std::make_unique<Pictor::Font>(kFallbackFamily, size, Pictor::FontStyleRegular, Pictor::UnitWorld);
+    }
+    return font;
+}
+
 void ApplyTextStyle(Pictor::Font* font, int32_t flags) {
     if ((flags & TextStyleItalic) != 0) font->SetItalic(true);
     if ((flags & TextStyleBold) != 0) font->SetBold(true);

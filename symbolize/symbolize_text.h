@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,11 @@ std::optional<std::string> LayerText(const char* bytes, const char* function, co
 
 // Whether a font's em size can be drawn; one beyond kMaxFontSizeUnits is logged at level 2.
 bool UsableFontSize(double size, const char* function);
+
+// A font of `family` (UTF-8) at `size` drawing units; a family the graphics layer cannot load is
+// replaced by "宋体" at the same size, which our font configuration maps to the installed CJK
+// family. Throws std::bad_alloc only.
+std::unique_ptr<Pictor::Font> MakeTextFont(const std::string& family, double size);
 
 // Sets the font's style from TextStyleFlag bits (italic 1, bold 2, underline 4, strike-out 8).
 void ApplyTextStyle(Pictor::Font* font, int32_t flags);
