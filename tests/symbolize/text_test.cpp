@@ -9,6 +9,7 @@
 #include "contracts/pictor/graphics.h"
 #include "host/host.h"
 #include "host/text_symbols.h"
+#include "pictor/cairo_canvas.h"
 #include "pictor/recording_canvas.h"
 #include "symbolize/symbolize.h"
 #include "tests/symbolize/symbolize_fixture.h"
@@ -190,6 +191,34 @@ TEST_F(TextTest, TextsComeFromTheLibraryCodePage) {
     properties_.Set(kPropertyCodePage, "GBK");
     EXPECT_TRUE(draws("北京 Peking"));  // CJK through the fallback family
     EXPECT_EQ(std::string(text_.GetText()), "\xB1\xB1\xBE\xA9 Peking");
+}
+
+// Raster: a Chinese name in a Latin family shows through the CJK fallback, two glyphs of about an
+// em each, where the text's code page lacking the characters would show two narrow "?".
+TEST_F(TextTest, ChineseInALatinFamilyIsDrawnByTheFallbackFont) {
+    const auto inkedColumns = [&](const char* page) {
+        properties_.Set(kPropertyCodePage, page);
+        Pictor::RasterCanvas raster(200, 60, Pictor::Color(0xFFFFFFFF));
+        Pictor::Graphics g(&raster);
+        SymbolizeInfo info = info_;
+        info.graphics = &g;
+        text_.SetText("北京");
+        text_.SetFontSize(10);  // 40 units
+        const TextBox box{0, 200, 5, 60};
+        GIS_GetSymbolizeObject()->SymbolizeText(&text_, &info, &box);
+        int columns = 0;
+        for (int x = 0; x < 200; ++x) {
+            for (int y = 0; y < 60; ++y) {
+                if (raster.GetPixel(x, y).GetR() < 128) {
+                    ++columns;
+                    break;
+                }
+            }
+        }
+        return columns;
+    };
+    EXPECT_GT(inkedColumns("GBK"), 64);  // two glyphs nearly an em wide each
+    EXPECT_LT(inkedColumns("1252"), 48);
 }
 
 // ---- the text box ----
