@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "host/text_symbols.h"
+
 namespace symbolhost {
 namespace {
 
@@ -35,7 +37,30 @@ void LibMarkerSymbol::GetExtent(double* extent) const noexcept {
 
 const BoxText* LibMarkerSymbol::GetText(const int32_t* index) const noexcept {
     if (index == nullptr || *index < 0 || static_cast<size_t>(*index) >= texts_.size()) return nullptr;
-    return &texts_[static_cast<size_t>(*index)];
+    const BoxText& text = texts_[static_cast<size_t>(*index)];
+    if (IsAscii(text.text) && IsAscii(text.fontName)) return &text;
+    try {
+        auto encoded = std::make_shared<BoxText>(text);
+        EncodeInto(encoded->text, kMarkerTextCapacity, text.text);
+        EncodeInto(encoded->fontName, kMarkerTextCapacity, text.fontName);
+        encodedText_ = std::move(encoded);
+        return encodedText_.get();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+const MarkerLabel* LibMarkerSymbol::GetLabel() const noexcept {
+    if (IsAscii(label_->text) && IsAscii(label_->fontName)) return label_.get();
+    try {
+        auto encoded = std::make_shared<MarkerLabel>(*label_);
+        EncodeInto(encoded->text, kMarkerTextCapacity, label_->text);
+        EncodeInto(encoded->fontName, kMarkerTextCapacity, label_->fontName);
+        encodedLabel_ = std::move(encoded);
+        return encodedLabel_.get();
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 void LibMarkerSymbol::SetLabel(const MarkerLabel& label) {

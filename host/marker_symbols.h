@@ -142,7 +142,9 @@ public:
     const bool* GetFillBackground() const noexcept override { return &fillBackground_; }
     const int32_t* GetBoundsMode() const noexcept override { return &boundsMode_; }
     const BoxText* GetText(const int32_t* index) const noexcept override;
-    const MarkerLabel* GetLabel() const noexcept override { return label_.get(); }
+    // Label and box texts are kept as documents give them, in UTF-8, and answered in the library's
+    // code page (see host/text_symbols.h).
+    const MarkerLabel* GetLabel() const noexcept override;
     const bool* GetShowSecondary() const noexcept override { return &showSecondary_; }
     const uint32_t* GetResourceCode() const noexcept override { return &resourceCode_; }
     const bool* GetAnchorAtCenter() const noexcept override { return &anchorAtCenter_; }
@@ -219,6 +221,9 @@ private:
     // Two kilobytes of text, held apart and shared until changed, so that making and copying
     // symbols stays cheap; every new symbol shares one hidden, empty label.
     std::shared_ptr<const MarkerLabel> label_ = NoLabel();
+    // The last answers of GetLabel and GetText for texts beyond ASCII.
+    mutable std::shared_ptr<MarkerLabel> encodedLabel_;
+    mutable std::shared_ptr<BoxText> encodedText_;
     bool showSecondary_ = false;
     uint32_t resourceCode_ = 0;
     bool anchorAtCenter_ = false;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 namespace symbolhost {
@@ -16,13 +17,6 @@ bool IsGbk(std::string_view name) {
     return lower == "936" || lower == "cp936" || lower == "gbk";
 }
 
-bool IsAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 // Steps over one UTF-8 character (or one stray byte) that the code page cannot hold.
 size_t CharacterLength(unsigned char lead) {
     if (lead >= 0xF0) return 4;
@@ -32,6 +26,20 @@ size_t CharacterLength(unsigned char lead) {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+void EncodeInto(char* to, size_t capacity, const char* utf8) {
+    const std::string encoded = EncodeForLibrary(std::string_view(utf8, strnlen(utf8, capacity)));
+    const size_t n = std::min(encoded.size(), capacity - 1);
+    std::memcpy(to, encoded.data(), n);
+    to[n] = '\0';
+}
 
 std::string EncodeForLibrary(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);

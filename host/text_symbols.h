@@ -20,6 +20,9 @@ namespace symbolhost {
 
 // `utf8` in the code page the host's properties name now.
 SYMBOLHOST_API std::string EncodeForLibrary(std::string_view utf8);
+// The same into a zero-terminated buffer of `capacity` bytes, cut to fit.
+SYMBOLHOST_API void EncodeInto(char* to, size_t capacity, const char* utf8);
+SYMBOLHOST_API bool IsAscii(std::string_view text);
 
 // A UTF-8 string and its bytes in the library's code page, converted when asked.
 class LibraryText {

@@ -108,11 +108,13 @@ void CGIS_LibMarkerSymbolize::ProcessRect(const IGIS_LibMarkerSymbol* libMarker,
     Pictor::GraphicsPath path;
     path.AddRectangle(rect.x, rect.y, rect.width, rect.height);
     ElementDraw draw{tag, kTagSymbolFill};
-    // A rectangle with a text index is the box of a text, never drawn as a rectangle. The text
-    // itself is drawn by the text boxes, which join later.
+    // A rectangle with a text index is the box of a text, never drawn as a rectangle.
     draw.textBox = rect.textIndex >= 0;
     DrawElementFigure(libMarker, info, resource, element, &path, matrix, haloEnabled, draw);
-    static_cast<void>(points);
+    if (draw.textBox) {
+        const BoxText* text = libMarker->GetText(&rect.textIndex);
+        if (text != nullptr && text->shown) DrawBoxText(libMarker, info, points, resource, &rect, text, matrix);
+    }
 }
 
 void CGIS_LibMarkerSymbolize::ProcessEllipse(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,

@@ -89,7 +89,7 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
                     break;
             }
         }
-        // The symbol's label is drawn here once labels join; until then it shows nothing.
+        DrawLabel(libMarker, info, points, resource);
     });
 }
 
@@ -102,10 +102,15 @@ bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
                                                    const IGIS_LibMarkerSymbol* libMarker,
                                                    const SymbolizeInfo* info, const Pictor::PointD* points,
                                                    const VectorSymbolResource* resource) const {
-    if (matrix == nullptr || libMarker == nullptr || info == nullptr || points == nullptr ||
-        resource == nullptr) {
-        return false;
-    }
+    CGIS_SymbolMatrix m;
+    return matrix != nullptr && ComposeMarkerTransform(&m, libMarker, info, points, resource) && m.ToPictor(matrix);
+}
+
+bool CGIS_LibMarkerSymbolize::ComposeMarkerTransform(CGIS_SymbolMatrix* composed,
+                                                     const IGIS_LibMarkerSymbol* libMarker,
+                                                     const SymbolizeInfo* info, const Pictor::PointD* points,
+                                                     const VectorSymbolResource* resource) const {
+    if (libMarker == nullptr || info == nullptr || points == nullptr || resource == nullptr) return false;
     const Pictor::PointD p = points[0];
     const double s = info->scale;
 
@@ -124,7 +129,7 @@ bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
     const double sx = StretchFactor(libMarker->GetMarkerWidth(), width) * info->sizeRatio * s;
     const double sy = StretchFactor(libMarker->GetMarkerHeight(), height) * info->sizeRatio * s;
 
-    CGIS_SymbolMatrix m;
+    CGIS_SymbolMatrix& m = *composed;
     m.ScaleAt(sx, sy, ax, ay, true);
     if (ValueOr(libMarker->GetFlipVertical(), false)) m.FlipYAt(ay);
     if (ValueOr(libMarker->GetFlipHorizontal(), false)) m.FlipX(ax);
@@ -138,7 +143,7 @@ bool CGIS_LibMarkerSymbolize::BuildMarkerTransform(Pictor::Matrix* matrix,
     } else {
         m.Translate(p.x - ax + offsetX, p.y - ay - offsetY, true);
     }
-    return m.ToPictor(matrix);
+    return true;
 }
 
 Pictor::RectD CGIS_LibMarkerSymbolize::ComputeBackgroundRect(const IGIS_LibMarkerSymbol* libMarker,

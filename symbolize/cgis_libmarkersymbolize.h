@@ -2,8 +2,7 @@
 // symbol) placed at the anchor point by size, mirroring, rotation and offsets, over an optional
 // background rectangle, its elements drawn in their stored order.
 //
-// Labels and text boxes are drawn by later parts of this class; until then they draw nothing and
-// log nothing.
+// The symbol's label and the texts of its text-box rectangles are drawn after the elements.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +10,13 @@
 #include "contracts/pictor/types.h"
 #include "symbolize/symbolize.h"
 
+class CGIS_SymbolMatrix;
 class IGIS_LibMarkerSymbol;
 class PathElement;
+class RectElement;
 class SymbolElement;
 class VectorSymbolResource;
+struct BoxText;
 struct SymbolHalo;
 
 namespace Pictor {
@@ -57,6 +59,11 @@ public:
     bool BuildMarkerTransform(Pictor::Matrix* matrix, const IGIS_LibMarkerSymbol* libMarker,
                               const SymbolizeInfo* info, const Pictor::PointD* points,
                               const VectorSymbolResource* resource) const;
+    // The marker transform of a box text of a horizontally mirrored marker: first mirrored about
+    // the box's vertical centre line, so the text reads left to right in the mirrored box.
+    bool BuildMirroredTextTransform(Pictor::Matrix* matrix, const IGIS_LibMarkerSymbol* libMarker,
+                                    const SymbolizeInfo* info, const Pictor::PointD* points,
+                                    const VectorSymbolResource* resource, const RectElement* box) const;
     void FillBackGround(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
                         const Pictor::PointD* points, const VectorSymbolResource* resource) const;
     // The background rectangle in drawing units: the symbol's extent about points[0], axis-aligned.
@@ -93,6 +100,13 @@ public:
     void DrawLeaderEllipse(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
                            const VectorSymbolResource* resource, const SymbolElement* element,
                            const Pictor::Matrix* matrix) const;
+    // The symbol's label beside the background rectangle: upright, unrotated, optionally on a box.
+    void DrawLabel(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info, const Pictor::PointD* points,
+                   const VectorSymbolResource* resource) const;
+    // A text fitted into a text-box rectangle, then placed by the marker transform `matrix`.
+    void DrawBoxText(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+                     const Pictor::PointD* points, const VectorSymbolResource* resource,
+                     const RectElement* rectElement, const BoxText* boxText, const Pictor::Matrix* matrix) const;
 
     // Stroke width in drawing units: the element's own width, or its share of the symbol's line
     // width measured against the resource's reference element.
@@ -130,6 +144,15 @@ private:
         int symbolFillTag = 0;  // drawing tag of a usage-6 fill
         bool textBox = false;   // the figure only frames a text: no fill, no stroke
     };
+
+    // Appends the marker transform's steps to `composed`; false when an argument is missing.
+    bool ComposeMarkerTransform(CGIS_SymbolMatrix* composed, const IGIS_LibMarkerSymbol* libMarker,
+                                const SymbolizeInfo* info, const Pictor::PointD* points,
+                                const VectorSymbolResource* resource) const;
+    // The text's outline shaped at em size `em` on one line, and its bounds; false when the text
+    // has no ink (blanks only, or glyphs no font has), which leaves nothing to fit.
+    bool ShapeText(const char* bytes, const char* fontName, double em, Pictor::GraphicsPath* path,
+                   Pictor::RectD* bounds) const;
 
     // The resource the symbol draws: embedded in it, else the store's under its code.
     VectorSymbolResource* FindResource(IGIS_Symbol* symbol, const IGIS_LibMarkerSymbol* libMarker) const;

@@ -14,12 +14,15 @@ namespace symbolize {
 std::optional<std::string> LayerText(const char* bytes, const char* function, const char* what) {
     if (bytes == nullptr) return std::string();
     // Never reads past the cap looking for the terminator.
-    const size_t length = strnlen(bytes, kMaxTextBytes + 1);
-    if (length > kMaxTextBytes) {
+    return LayerText(std::string_view(bytes, strnlen(bytes, kMaxTextBytes + 1)), function, what);
+}
+
+std::optional<std::string> LayerText(std::string_view bytes, const char* function, const char* what) {
+    if (bytes.size() > kMaxTextBytes) {
         SYMBOLIZE_LOG(LogLevelError, function, "%s longer than %zu bytes", what, kMaxTextBytes);
         return std::nullopt;
     }
-    return DecodeText(std::string_view(bytes, length), ReadMarkerCodePage());
+    return DecodeText(bytes, ReadMarkerCodePage());
 }
 
 bool UsableFontSize(double size, const char* function) {

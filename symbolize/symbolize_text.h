@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "symbolize/symbolize.h"
 
@@ -28,6 +29,7 @@ inline constexpr double kMaxFontSizeUnits = 1.0e6;
 // `bytes` (zero-terminated, the library's code page) in UTF-8, or nothing when it is longer than
 // kMaxTextBytes: that is logged at level 2 under `function`, with `what` naming the text.
 std::optional<std::string> LayerText(const char* bytes, const char* function, const char* what);
+std::optional<std::string> LayerText(std::string_view bytes, const char* function, const char* what);
 
 // Whether a font's em size can be drawn; one beyond kMaxFontSizeUnits is logged at level 2.
 bool UsableFontSize(double size, const char* function);
