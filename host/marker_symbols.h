@@ -168,6 +168,9 @@ public:
     void SetFillBackground(bool fill) { fillBackground_ = fill; }
     void SetBoundsMode(int32_t mode) { boundsMode_ = mode; }
     void SetTexts(std::vector<BoxText> texts) { texts_ = std::move(texts); }
+    // As stored, in UTF-8.
+    const std::vector<BoxText>& Texts() const { return texts_; }
+    const MarkerLabel& StoredLabel() const { return *label_; }
     void SetLabel(const MarkerLabel& label);
     void SetShowSecondary(bool show) { showSecondary_ = show; }
     void SetResourceCode(uint32_t code) { resourceCode_ = code; }

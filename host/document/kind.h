@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "contracts/symbol/line.h"
+#include "contracts/symbol/marker.h"
 #include "contracts/symbol/symbol.h"
 #include "host/symbols.h"
 
@@ -37,6 +38,7 @@ enum class ValueType {
     Halo,     // {"enabled", "size", "color"} with the defaults of kHaloDefaults
     Symbol,   // a member symbol: a name from the document's symbols, an inline symbol, or null
     Symbols,  // an array of member symbols (names or inline symbols)
+    BoxTexts, // an array of up to maxCount {"text", "font", "color", "shown"} objects
 };
 
 struct Colour {
@@ -49,7 +51,10 @@ struct Colour {
 using MemberList = std::vector<IGIS_Symbol*>;
 
 using Value = std::variant<double, int32_t, bool, Colour, std::vector<double>, std::string, SymbolHalo,
-                           IGIS_Symbol*, MemberList>;
+                           IGIS_Symbol*, MemberList, std::vector<BoxText>>;
+
+// What a box-text object leaves out: shown, in black DejaVu Sans.
+inline constexpr const char* kBoxTextFont = "DejaVu Sans";
 
 struct Choice {
     std::string_view name;
@@ -177,6 +182,9 @@ Property HaloProperty(std::string_view key, std::string_view meaning, TypedGet<S
 // Default: no member (null).
 Property SymbolProperty(std::string_view key, std::optional<Shape> shape, std::string_view meaning,
                         TypedGet<IGIS_Symbol*> get, TypedSet<IGIS_Symbol*> set);
+// Default: no texts.
+Property BoxTextsProperty(std::string_view key, size_t maxCount, std::string_view meaning,
+                          TypedGet<std::vector<BoxText>> get, TypedSet<const std::vector<BoxText>&> set);
 // Default: no members.
 Property SymbolsProperty(std::string_view key, std::optional<Shape> shape, size_t maxCount,
                          std::string_view meaning, TypedGet<MemberList> get, TypedSet<const MemberList&> set);

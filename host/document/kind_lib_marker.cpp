@@ -17,6 +17,8 @@ constexpr Range kMillimetres{-1000.0, 1000.0, "mm"};
 // Negative widths keep the elements' own.
 constexpr Range kStrokeWidth{-1.0, 100.0, "mm"};
 constexpr Range kTextSize{0.0, 1000.0, "mm"};
+// Texts of one marker, for the text-box rectangles of its drawing; a drawing has a handful.
+constexpr size_t kMaxBoxTexts = 64;
 
 IGIS_LibMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetLibMarkerSymbol(); }
 LibMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<LibMarkerSymbol&>(s); }
@@ -38,7 +40,7 @@ uint32_t ColourOrBlack(uint32_t colour) { return colour == kUnsetColour ? 0u : c
 // A copy of the label with one field changed.
 template <typename F>
 void EditLabel(IGIS_Symbol& s, F change) {
-    MarkerLabel label = *View(s).GetLabel();
+    MarkerLabel label = Edit(s).StoredLabel();
     change(label);
     Edit(s).SetLabel(label);
 }
@@ -185,7 +187,8 @@ std::vector<Property> BackgroundProperties() {
 }
 
 std::vector<Property> LabelProperties() {
-    const auto label = [](IGIS_Symbol& s) -> const MarkerLabel& { return *View(s).GetLabel(); };
+    // As stored, in UTF-8: GetLabel answers in the library's code page.
+    const auto label = [](IGIS_Symbol& s) -> const MarkerLabel& { return Edit(s).StoredLabel(); };
     return {
         BooleanProperty(
             "labelShown", false, "draw the label beside the background rectangle",
@@ -251,6 +254,12 @@ Kind Make() {
         kind.properties.push_back(std::move(p));
     for (Property& p : BackgroundProperties()) kind.properties.push_back(std::move(p));
     for (Property& p : LabelProperties()) kind.properties.push_back(std::move(p));
+    kind.properties.push_back(BoxTextsProperty(
+        "boxTexts", kMaxBoxTexts,
+        "texts of the drawing's text-box rectangles, by their textIndex: fitted to the rectangle's height "
+        "and, when too long, condensed to its width",
+        [](IGIS_Symbol& s) { return Edit(s).Texts(); },
+        [](IGIS_Symbol& s, const std::vector<BoxText>& v) { Edit(s).SetTexts(v); }));
     return kind;
 }
 

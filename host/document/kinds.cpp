@@ -212,6 +212,15 @@ std::vector<Property> MemberStackProperties(std::string_view membersKey, std::st
     };
 }
 
+Property BoxTextsProperty(std::string_view key, size_t maxCount, std::string_view meaning,
+                          TypedGet<std::vector<BoxText>> get, TypedSet<const std::vector<BoxText>&> set) {
+    Property p = Row(key, ValueType::BoxTexts, std::vector<BoxText>{}, meaning);
+    p.maxCount = maxCount;
+    p.get = Wrap(std::move(get));
+    p.set = Unwrap<std::vector<BoxText>>(std::move(set));
+    return p;
+}
+
 Property SymbolsProperty(std::string_view key, std::optional<Shape> shape, size_t maxCount,
                          std::string_view meaning, TypedGet<MemberList> get,
                          TypedSet<const MemberList&> set) {

@@ -1,6 +1,8 @@
 #include "host/document/property_json.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace symbolhost::document {
@@ -93,6 +95,74 @@ std::optional<MemberList> ReadMembers(const Property& p, const Node& at, Reader&
     return list;
 }
 
+// A string that fits a box text's buffer with its terminator.
+std::optional<std::string> ReadBoxTextString(const Node& at, Reader& reader) {
+    constexpr size_t kLongest = kMarkerTextCapacity - 1;
+    if (at.Value().is_string() && at.Value().get_ref<const std::string&>().size() <= kLongest) {
+        return at.Value().get<std::string>();
+    }
+    reader.Expected(at, "a string of at most " + std::to_string(kLongest) + " bytes");
+    return std::nullopt;
+}
+
+void CopyInto(char (&to)[kMarkerTextCapacity], const std::string& from) {
+    const size_t n = std::min(from.size(), static_cast<size_t>(kMarkerTextCapacity - 1));
+    std::memcpy(to, from.data(), n);
+    to[n] = '\0';
+}
+
+std::optional<std::vector<BoxText>> ReadBoxTexts(const Property& p, const Node& at, Reader& reader) {
+    const std::string what = "an array of at most " + std::to_string(p.maxCount) +
+                             " box texts {\"text\", \"font\", \"color\", \"shown\"}";
+    if (!reader.Array(at, what, 0, p.maxCount)) return std::nullopt;
+    std::vector<BoxText> texts(at.Value().size());
+    bool ok = true;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const Node item = at.At(i);
+        if (!reader.Object(item, "a box text {\"text\", \"font\", \"color\", \"shown\"}",
+                           {"text", "font", "color", "shown"})) {
+            ok = false;
+            continue;
+        }
+        BoxText& t = texts[i];
+        CopyInto(t.fontName, kBoxTextFont);
+        t.shown = true;
+        if (const auto n = item.Find("text")) {
+            const auto v = ReadBoxTextString(*n, reader);
+            ok = ok && v.has_value();
+            if (v) CopyInto(t.text, *v);
+        }
+        if (const auto n = item.Find("font")) {
+            const auto v = ReadBoxTextString(*n, reader);
+            ok = ok && v.has_value();
+            if (v) CopyInto(t.fontName, *v);
+        }
+        if (const auto n = item.Find("color")) {
+            const auto v = reader.Colour(*n, false);
+            ok = ok && v.has_value();
+            t.color = v.value_or(0);
+        }
+        if (const auto n = item.Find("shown")) {
+            const auto v = reader.Boolean(*n);
+            ok = ok && v.has_value();
+            t.shown = v.value_or(true);
+        }
+    }
+    if (!ok) return std::nullopt;
+    return texts;
+}
+
+bool SameBoxTexts(const std::vector<BoxText>& a, const std::vector<BoxText>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::strcmp(a[i].text, b[i].text) != 0 || std::strcmp(a[i].fontName, b[i].fontName) != 0 ||
+            (a[i].color & 0xFFFFFFu) != (b[i].color & 0xFFFFFFu) || a[i].shown != b[i].shown) {
+            return false;
+        }
+    }
+    return true;
+}
+
 template <typename T>
 bool Equal(const Value& a, const Value& b) {
     return std::get<T>(a) == std::get<T>(b);
@@ -139,6 +209,8 @@ std::optional<Value> ReadValue(const Property& p, const Node& at, Reader& reader
         }
         case ValueType::Symbols:
             return wrap(ReadMembers(p, at, reader, members));
+        case ValueType::BoxTexts:
+            return wrap(ReadBoxTexts(p, at, reader));
     }
     return std::nullopt;
 }
@@ -183,6 +255,18 @@ Json WriteValue(const Property& p, const Value& value, const MemberWriter& membe
             }
             return out;
         }
+        case ValueType::BoxTexts: {
+            Json out = Json::array();
+            for (const BoxText& t : std::get<std::vector<BoxText>>(value)) {
+                Json item = Json::object();
+                item["text"] = t.text;
+                item["font"] = t.fontName;
+                item["color"] = ColourText(t.color);
+                item["shown"] = t.shown;
+                out.push_back(std::move(item));
+            }
+            return out;
+        }
     }
     return nullptr;
 }
@@ -220,6 +304,8 @@ bool SameValue(const Property& p, const Value& a, const Value& b, const MemberCo
             return Equal<std::vector<double>>(a, b);
         case ValueType::Text:
             return Equal<std::string>(a, b);
+        case ValueType::BoxTexts:
+            return SameBoxTexts(std::get<std::vector<BoxText>>(a), std::get<std::vector<BoxText>>(b));
     }
     return false;
 }
@@ -247,6 +333,10 @@ std::string DescribeValueType(const Property& p) {
         case ValueType::Symbols:
             return "array of at most " + std::to_string(p.maxCount) + " " + MemberText(p) +
                    "s: names or inline symbols";
+        case ValueType::BoxTexts:
+            return "array of at most " + std::to_string(p.maxCount) +
+                   " objects {\"text\", \"font\" (\"" + kBoxTextFont + "\"), \"color\" (\"#000000\"), "
+                   "\"shown\" (true)}";
     }
     return {};
 }
@@ -265,6 +355,7 @@ std::string DescribeDefault(const Property& p) {
         case ValueType::Numbers:
         case ValueType::Text:
         case ValueType::Symbols:
+        case ValueType::BoxTexts:
             break;
     }
     return WriteValue(p, p.fallback, [](IGIS_Symbol&) { return Json(nullptr); }).dump();

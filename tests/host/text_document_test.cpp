@@ -2,10 +2,12 @@
 // mistakes a hand-written text symbol typically has.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "host/document/document.h"
 #include "host/host.h"
+#include "host/marker_symbols.h"
 #include "host/text_symbols.h"
 
 namespace symbolhost::document {
@@ -46,7 +48,24 @@ TEST(TextDocumentTest, EveryTextAndTextBoxPropertyComesBack) {
     board->SetFrameTransparency(10);
     board->SetFrameDashStyle(4);
 
+    // A library marker's label and box texts are kept in UTF-8 and come back unchanged.
+    SymbolPtr<LibMarkerSymbol> shield(new LibMarkerSymbol);
+    MarkerLabel label;
+    std::strcpy(label.text, "Straße");
+    std::strcpy(label.fontName, "DejaVu Sans");
+    label.shown = true;
+    shield->SetLabel(label);
+    BoxText hidden;
+    std::strcpy(hidden.text, "B 7");
+    hidden.color = 0xFFFFFF;
+    BoxText shown = hidden;
+    std::strcpy(shown.text, "Gießen");
+    std::strcpy(shown.fontName, "DejaVu Serif");
+    shown.shown = true;
+    shield->SetTexts({hidden, shown});
+
     SymbolLibrary library;
+    ASSERT_TRUE(library.Add("shield", SymbolPtr<>(shield.release())));
     ASSERT_TRUE(library.Add("name", SymbolPtr<>(name.release())));
     ASSERT_TRUE(library.Add("board", SymbolPtr<>(board.release())));
     const std::string text = WriteSymbols(library);
@@ -68,6 +87,9 @@ TEST(TextDocumentTest, TextFeaturesAndTheCodePageAreCheckedWhenRead) {
     EXPECT_NE(refusal(R"({"symbols": {"t": {"kind": "text", "alignment": "justify"}}})").find("alignment"),
               std::string::npos);
     EXPECT_NE(refusal(R"({"symbols": {"b": {"kind": "textBox", "width": -1}}})").find("width"), std::string::npos);
+    EXPECT_NE(refusal(R"({"symbols": {"m": {"kind": "libMarker", "boxTexts": [{"text": "A", "size": 3}]}}})")
+                  .find("size"),
+              std::string::npos);
     // A text symbol draws texts only; a text feature needs a text symbol.
     EXPECT_NE(refusal(R"({"symbols": {"t": {"kind": "text"}},
                           "layers": [{"symbol": "t", "features": [{"point": [1, 2]}]}]})")
