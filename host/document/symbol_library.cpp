@@ -67,7 +67,7 @@ std::string_view DrawnOn(Shape shape) {
         case Shape::Fill:
             return "polygons";
         case Shape::Text:
-            return "text boxes";
+            return "text features";
     }
     return "features";
 }
