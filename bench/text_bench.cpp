@@ -19,7 +19,7 @@ using namespace Pictor;
 namespace {
 
 constexpr int kTexts = 1000;
-constexpr double kScale = 4.0;  // drawing units per millimetre
+constexpr double kScale = 4.0;   // drawing units per millimetre
 constexpr double kFontMm = 3.0;  // 12 units, as the layer's label benchmark
 constexpr const char* kFamily = "DejaVu Sans";
 constexpr uint32_t kInk = 0x202020;
@@ -159,7 +159,8 @@ void TextBoxes_layer(benchmark::State& state) {
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
     const int32_t one = 1;
     for (auto _ : state) {
-        for (size_t i = 0; i < symbols.size(); ++i) service->Symbolize(&symbols[i], &info, &Items()[i].at, &one);
+        for (size_t i = 0; i < symbols.size(); ++i)
+            service->Symbolize(&symbols[i], &info, &Items()[i].at, &one);
     }
 }
 

@@ -10,16 +10,6 @@ namespace {
 // Nominal size of a new compound marker and of its design box, in millimetres.
 constexpr double kCompoundSize = 10.0;
 
-// A copy through the copy constructor; null when memory runs out (no exception leaves Clone).
-template <typename Symbol>
-IGIS_Symbol* CopyOf(const Symbol& symbol) noexcept {
-    try {
-        return new Symbol(symbol);
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 IGIS_Symbol* CharMarkerSymbol::Clone() const noexcept { return CopyOf(*this); }

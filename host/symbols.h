@@ -44,6 +44,17 @@ protected:
     ~SymbolBase() override = default;
 };
 
+// A copy through the copy constructor, for Clone; null when memory runs out (no exception leaves
+// Clone).
+template <typename Symbol>
+IGIS_Symbol* CopyOf(const Symbol& symbol) noexcept {
+    try {
+        return new Symbol(symbol);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 // Releases a symbol when it goes out of scope.
 struct SymbolReleaser {
     void operator()(IGIS_Symbol* s) const noexcept {

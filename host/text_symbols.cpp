@@ -2,8 +2,8 @@
 
 #include <iconv.h>
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -81,13 +81,7 @@ const char* LibraryText::Encoded() const noexcept {
     }
 }
 
-IGIS_Symbol* TextSymbol::Clone() const noexcept {
-    try {
-        return new TextSymbol(*this);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
+IGIS_Symbol* TextSymbol::Clone() const noexcept { return CopyOf(*this); }
 
 bool TextSymbol::GetMargins(double* margins) const noexcept {
     if (margins == nullptr) return false;
@@ -95,12 +89,6 @@ bool TextSymbol::GetMargins(double* margins) const noexcept {
     return true;
 }
 
-IGIS_Symbol* TextBoxSymbol::Clone() const noexcept {
-    try {
-        return new TextBoxSymbol(*this);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
+IGIS_Symbol* TextBoxSymbol::Clone() const noexcept { return CopyOf(*this); }
 
 }  // namespace symbolhost

@@ -42,21 +42,16 @@ private:
     mutable std::string encoded_;  // the last answer for text beyond ASCII
 };
 
-class SYMBOLHOST_API TextSymbol final : public SymbolBase<IGIS_TextSymbol> {
+// What both text kinds hold: the text, its font and colour, margins, line gap and angle.
+template <typename View>
+class TextBase : public SymbolBase<View> {
 public:
-    TextSymbol() = default;
-    IGIS_Symbol* Clone() const noexcept override;
-    int32_t GetType() const noexcept override { return SymbolTypeText; }
-    IGIS_TextSymbol* GetTextSymbol() noexcept override { return this; }
-
     uint32_t GetColor() const noexcept override { return color_; }
     int32_t GetTransparency() const noexcept override { return transparency_; }
     const char* GetText() const noexcept override { return text_.Encoded(); }
     const char* GetFontName() const noexcept override { return font_.Encoded(); }
     const double* GetFontSize() const noexcept override { return &fontSize_; }
     const int32_t* GetFontStyle() const noexcept override { return &style_; }
-    bool GetMargins(double* margins) const noexcept override;
-    const int32_t* GetAlignment() const noexcept override { return &alignment_; }
     const double* GetLineGap() const noexcept override { return &lineGap_; }
     const double* GetAngle() const noexcept override { return &angle_; }
 
@@ -68,11 +63,17 @@ public:
     void SetColor(uint32_t color) { color_ = color; }
     void SetTransparency(int32_t percent) { transparency_ = percent; }
     void SetFontSize(double mm) { fontSize_ = mm; }
-    void SetFontStyle(int32_t flags) { style_ = flags; }
-    void SetMargins(const std::array<double, 4>& mm) { margins_ = mm; }
-    void SetAlignment(int32_t alignment) { alignment_ = alignment; }
+    void SetFontStyle(int32_t flags) { style_ = flags; }                 // TextStyleFlag bits
+    void SetMargins(const std::array<double, 4>& mm) { margins_ = mm; }  // left, top, right, bottom
     void SetLineGap(double mm) { lineGap_ = mm; }
     void SetAngle(double degrees) { angle_ = degrees; }
+
+protected:
+    TextBase(double margin, double lineGap) : margins_{margin, margin, margin, margin}, lineGap_(lineGap) {}
+    TextBase(const TextBase&) = default;
+    ~TextBase() override = default;
+
+    std::array<double, 4> margins_;
 
 private:
     LibraryText text_{"Text"};  // what a new symbol shows, as documents default it
@@ -81,28 +82,35 @@ private:
     int32_t transparency_ = 0;
     double fontSize_ = 3.0;
     int32_t style_ = 0;
-    std::array<double, 4> margins_{};
-    int32_t alignment_ = TextAlignCentre;
-    double lineGap_ = 0.0;
+    double lineGap_;
     double angle_ = 0.0;
 };
 
-class SYMBOLHOST_API TextBoxSymbol final : public SymbolBase<IGIS_TextBoxSymbol> {
+class SYMBOLHOST_API TextSymbol final : public TextBase<IGIS_TextSymbol> {
 public:
-    TextBoxSymbol() = default;
+    TextSymbol() : TextBase(0.0, 0.0) {}
+    IGIS_Symbol* Clone() const noexcept override;
+    int32_t GetType() const noexcept override { return SymbolTypeText; }
+    IGIS_TextSymbol* GetTextSymbol() noexcept override { return this; }
+
+    bool GetMargins(double* margins) const noexcept override;
+    const int32_t* GetAlignment() const noexcept override { return &alignment_; }
+    void SetAlignment(int32_t alignment) { alignment_ = alignment; }
+
+private:
+    int32_t alignment_ = TextAlignCentre;
+};
+
+class SYMBOLHOST_API TextBoxSymbol final : public TextBase<IGIS_TextBoxSymbol> {
+public:
+    TextBoxSymbol() : TextBase(1.0, 0.5) {}
     IGIS_Symbol* Clone() const noexcept override;
     int32_t GetType() const noexcept override { return SymbolTypeTextBox; }
     IGIS_TextBoxSymbol* GetTextBoxSymbol() noexcept override { return this; }
 
-    uint32_t GetColor() const noexcept override { return color_; }
-    int32_t GetTransparency() const noexcept override { return transparency_; }
-    const double* GetAngle() const noexcept override { return &angle_; }
     const bool* GetKeepAspect() const noexcept override { return &keepAspect_; }
     const double* GetBoxWidth() const noexcept override { return &width_; }
     const double* GetBoxHeight() const noexcept override { return &height_; }
-    const char* GetFontName() const noexcept override { return font_.Encoded(); }
-    const double* GetFontSize() const noexcept override { return &fontSize_; }
-    const int32_t* GetFontStyle() const noexcept override { return &style_; }
     const bool* GetDrawFrame() const noexcept override { return &drawFrame_; }
     double GetFrameWidth() const noexcept override { return frameWidth_; }
     uint32_t GetFrameColor() const noexcept override { return frameColor_; }
@@ -111,20 +119,10 @@ public:
     const uint32_t* GetFillColor() const noexcept override { return &fillColor_; }
     const int32_t* GetFillTransparency() const noexcept override { return &fillTransparency_; }
     const bool* GetDrawFill() const noexcept override { return &drawFill_; }
-    const char* GetText() const noexcept override { return text_.Encoded(); }
-    const double* GetLineGap() const noexcept override { return &lineGap_; }
     int32_t GetFrameDashStyle() const noexcept override { return dashStyle_; }
     double GetStretchX() const noexcept override { return stretchX_; }
     double GetStretchY() const noexcept override { return stretchY_; }
 
-    const std::string& Text() const { return text_.Utf8(); }
-    const std::string& FontName() const { return font_.Utf8(); }
-    const std::array<double, 4>& Margins() const { return margins_; }
-    void SetText(std::string utf8) { text_.Set(std::move(utf8)); }
-    void SetFontName(std::string utf8) { font_.Set(std::move(utf8)); }
-    void SetColor(uint32_t color) { color_ = color; }
-    void SetTransparency(int32_t percent) { transparency_ = percent; }
-    void SetAngle(double degrees) { angle_ = degrees; }
     void SetKeepAspect(bool keep) { keepAspect_ = keep; }
     void SetBoxSize(double width, double height) {
         width_ = width;
@@ -132,18 +130,14 @@ public:
     }
     void SetBoxWidth(double mm) { width_ = mm; }
     void SetBoxHeight(double mm) { height_ = mm; }
-    void SetFontSize(double mm) { fontSize_ = mm; }
-    void SetFontStyle(int32_t flags) { style_ = flags; }
     void SetDrawFrame(bool draw) { drawFrame_ = draw; }
     void SetFrameWidth(double mm) { frameWidth_ = mm; }
     void SetFrameColor(uint32_t color) { frameColor_ = color; }
     void SetFrameTransparency(int32_t percent) { frameTransparency_ = percent; }
     void SetFrameDashStyle(int32_t style) { dashStyle_ = style; }
-    void SetMargins(const std::array<double, 4>& mm) { margins_ = mm; }
     void SetFillColor(uint32_t color) { fillColor_ = color; }
     void SetFillTransparency(int32_t percent) { fillTransparency_ = percent; }
     void SetDrawFill(bool draw) { drawFill_ = draw; }
-    void SetLineGap(double mm) { lineGap_ = mm; }
     void SetStretch(double x, double y) {
         stretchX_ = x;
         stretchY_ = y;
@@ -152,26 +146,17 @@ public:
     void SetStretchY(double y) { stretchY_ = y; }
 
 private:
-    LibraryText text_{"Text"};  // what a new symbol shows, as documents default it
-    LibraryText font_{"DejaVu Sans"};
-    uint32_t color_ = 0x000000;
-    int32_t transparency_ = 0;
-    double angle_ = 0.0;
     bool keepAspect_ = false;
     double width_ = 20.0;
     double height_ = 6.0;
-    double fontSize_ = 3.0;
-    int32_t style_ = 0;
     bool drawFrame_ = true;
     double frameWidth_ = 0.2;
     uint32_t frameColor_ = 0x000000;
     int32_t frameTransparency_ = 0;
     int32_t dashStyle_ = 0;
-    std::array<double, 4> margins_{1.0, 1.0, 1.0, 1.0};
     uint32_t fillColor_ = 0xFFFFFF;
     int32_t fillTransparency_ = 0;
     bool drawFill_ = true;
-    double lineGap_ = 0.5;
     double stretchX_ = 1.0;
     double stretchY_ = 1.0;
 };

@@ -41,7 +41,8 @@ bool CGIS_LibMarkerSymbolize::ShapeText(const char* bytes, const char* fontName,
     constexpr const char* kFunction = "CGIS_LibMarkerSymbolize::ShapeText";
     // The record's texts are fixed buffers: never read past them looking for the end.
     const size_t n = strnlen(bytes, kMarkerTextCapacity);
-    const std::optional<std::string> text = symbolize::LayerText(std::string_view(bytes, n), kFunction, "text");
+    const std::optional<std::string> text =
+        symbolize::LayerText(std::string_view(bytes, n), kFunction, "text");
     const std::optional<std::string> family = symbolize::LayerText(
         std::string_view(fontName, strnlen(fontName, kMarkerTextCapacity)), kFunction, "font name");
     if (!text || !family || !symbolize::UsableFontSize(em, kFunction)) return false;
@@ -101,7 +102,8 @@ void CGIS_LibMarkerSymbolize::DrawLabel(const IGIS_LibMarkerSymbol* libMarker, c
         Pictor::RectD placed;
         path.GetBounds(&placed);
         const uint32_t colour = symbolize::MapSymbolColour(info->colorTable, label->boxColor);
-        const Pictor::SolidBrush box(Pictor::Color(symbolize::WithAlpha(LabelBoxAlpha(label->boxTransparency), colour)));
+        const Pictor::SolidBrush box(
+            Pictor::Color(symbolize::WithAlpha(LabelBoxAlpha(label->boxTransparency), colour)));
         info->graphics->FillRectangle(&box, placed, 0);
     }
     const uint32_t colour = symbolize::MapSymbolColour(info->colorTable, label->color);
@@ -111,11 +113,9 @@ void CGIS_LibMarkerSymbolize::DrawLabel(const IGIS_LibMarkerSymbol* libMarker, c
     static_cast<void>(resource);
 }
 
-bool CGIS_LibMarkerSymbolize::BuildMirroredTextTransform(Pictor::Matrix* matrix,
-                                                         const IGIS_LibMarkerSymbol* libMarker,
-                                                         const SymbolizeInfo* info, const Pictor::PointD* points,
-                                                         const VectorSymbolResource* resource,
-                                                         const RectElement* box) const {
+bool CGIS_LibMarkerSymbolize::BuildMirroredTextTransform(
+    Pictor::Matrix* matrix, const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
+    const Pictor::PointD* points, const VectorSymbolResource* resource, const RectElement* box) const {
     CGIS_SymbolMatrix m;
     m.FlipX(box->x + box->width / 2.0);
     return ComposeMarkerTransform(&m, libMarker, info, points, resource) && m.ToPictor(matrix);

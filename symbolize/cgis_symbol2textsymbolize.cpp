@@ -48,9 +48,10 @@ void CGIS_Symbol2TextSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeIn
 }
 
 std::unique_ptr<Pictor::Font> CGIS_Symbol2TextSymbolize::CreateTextFont(const IGIS_TextSymbol* text,
-                                                                       const SymbolizeInfo* info) const {
+                                                                        const SymbolizeInfo* info) const {
     const float size = static_cast<float>(ValueOr(text->GetFontSize(), 0.0) * info->sizeRatio * info->scale);
-    const std::optional<std::string> family = symbolize::LayerText(text->GetFontName(), kSymbolize, "font name");
+    const std::optional<std::string> family =
+        symbolize::LayerText(text->GetFontName(), kSymbolize, "font name");
     if (!family) return nullptr;
     try {
         return symbolize::MakeTextFont(*family, size);
@@ -59,8 +60,8 @@ std::unique_ptr<Pictor::Font> CGIS_Symbol2TextSymbolize::CreateTextFont(const IG
     }
 }
 
-void CGIS_Symbol2TextSymbolize::Draw(const IGIS_TextSymbol* text, const SymbolizeInfo* info, const TextBox* box,
-                                     const std::string& utf8) const {
+void CGIS_Symbol2TextSymbolize::Draw(const IGIS_TextSymbol* text, const SymbolizeInfo* info,
+                                     const TextBox* box, const std::string& utf8) const {
     const std::unique_ptr<Pictor::Font> font = CreateTextFont(text, info);
     if (!font) {
         const char* name = text->GetFontName();
@@ -74,7 +75,8 @@ void CGIS_Symbol2TextSymbolize::Draw(const IGIS_TextSymbol* text, const Symboliz
     Pictor::StringFormat format(Pictor::StringAlignmentCenter);
     if (alignment >= TextAlignLeft && alignment <= TextAlignRight) format.SetAlignment(alignment);
     // A factor the layer refuses (a zero font size, a gap that closes the lines up) keeps 1.
-    font->SetLineSpacing(static_cast<float>(ValueOr(text->GetLineGap(), 0.0) / ValueOr(text->GetFontSize(), 0.0) + 1.0));
+    font->SetLineSpacing(
+        static_cast<float>(ValueOr(text->GetLineGap(), 0.0) / ValueOr(text->GetFontSize(), 0.0) + 1.0));
     const Pictor::SolidBrush brush(
         Pictor::Color(symbolize::TextColour(info, text->GetColor(), text->GetTransparency())));
 

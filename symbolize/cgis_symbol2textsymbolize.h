@@ -22,7 +22,8 @@ public:
 
     // The symbol's font at its size in drawing units; a family the graphics layer cannot load is
     // replaced by "宋体" at the same size. Null when it cannot be made.
-    std::unique_ptr<Pictor::Font> CreateTextFont(const IGIS_TextSymbol* text, const SymbolizeInfo* info) const;
+    std::unique_ptr<Pictor::Font> CreateTextFont(const IGIS_TextSymbol* text,
+                                                 const SymbolizeInfo* info) const;
 
 private:
     void Draw(const IGIS_TextSymbol* text, const SymbolizeInfo* info, const TextBox* box,

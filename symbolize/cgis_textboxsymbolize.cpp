@@ -92,8 +92,9 @@ void CGIS_TextBoxSymbolize::DrawBox(const IGIS_TextBoxSymbol* box, const Symboli
     path.Transform(&matrix);
 
     if (ValueOr(box->GetDrawFill(), false)) {
-        const uint32_t colour = symbolize::WithAlpha(symbolize::RoundedAlpha(ValueOr(box->GetFillTransparency(), 0)),
-                                                     ValueOr<uint32_t>(box->GetFillColor(), 0));
+        const uint32_t colour =
+            symbolize::WithAlpha(symbolize::RoundedAlpha(ValueOr(box->GetFillTransparency(), 0)),
+                                 ValueOr<uint32_t>(box->GetFillColor(), 0));
         const Pictor::SolidBrush brush{Pictor::Color(colour)};
         info->graphics->FillPath(&brush, &path, 0);
     }
@@ -115,7 +116,8 @@ void CGIS_TextBoxSymbolize::DrawText(const IGIS_TextBoxSymbol* box, const Symbol
         SYMBOLIZE_LOG(LogLevelError, kSymbolize, "text of more than %zu lines", symbolize::kMaxTextLines);
         return;
     }
-    const std::optional<std::string> family = symbolize::LayerText(box->GetFontName(), kSymbolize, "font name");
+    const std::optional<std::string> family =
+        symbolize::LayerText(box->GetFontName(), kSymbolize, "font name");
     if (!family || lines.empty()) return;
     const float size = static_cast<float>(ValueOr(box->GetFontSize(), 0.0) * kShapeFactor);
     if (!symbolize::UsableFontSize(size, kSymbolize)) return;

@@ -27,7 +27,8 @@ std::optional<std::string> LayerText(std::string_view bytes, const char* functio
 
 bool UsableFontSize(double size, const char* function) {
     if (std::isfinite(size) && std::abs(size) <= kMaxFontSizeUnits) return true;
-    SYMBOLIZE_LOG(LogLevelError, function, "font size %g is beyond %g drawing units", size, kMaxFontSizeUnits);
+    SYMBOLIZE_LOG(LogLevelError, function, "font size %g is beyond %g drawing units", size,
+                  kMaxFontSizeUnits);
     return false;
 }
 
@@ -38,7 +39,8 @@ std::unique_ptr<Pictor::Font> MakeTextFont(const std::string& family, double siz
     // The layer answers from a cache for a family it cannot load, exactly where a probe text
     // would come back without outlines.
     if (font->GetLastStatus() == Pictor::FontFamilyNotFound) {
-        font = std::make_unique<Pictor::Font>(kFallbackFamily, size, Pictor::FontStyleRegular, Pictor::UnitWorld);
+        font = std::make_unique<Pictor::Font>(kFallbackFamily, size, Pictor::FontStyleRegular,
+                                              Pictor::UnitWorld);
     }
     return font;
 }

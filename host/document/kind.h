@@ -38,7 +38,8 @@ enum class ValueType {
     Halo,     // {"enabled", "size", "color"} with the defaults of kHaloDefaults
     Symbol,   // a member symbol: a name from the document's symbols, an inline symbol, or null
     Symbols,  // an array of member symbols (names or inline symbols)
-    BoxTexts, // an array of up to maxCount {"text", "font", "color", "shown"} objects
+    // An array of up to maxCount {"text", "font", "color", "shown"} objects.
+    BoxTexts,
 };
 
 struct Colour {

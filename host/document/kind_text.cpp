@@ -74,8 +74,7 @@ std::vector<Property> FontProperties(std::string_view sizeMeaning) {
             [](IGIS_Symbol& s) { return static_cast<Symbol&>(s).Text(); },
             [](IGIS_Symbol& s, const std::string& v) { static_cast<Symbol&>(s).SetText(v); }),
         TextProperty(
-            "font", "DejaVu Sans",
-            "font family; one that is not installed draws in the CJK fallback family",
+            "font", "DejaVu Sans", "font family; one that is not installed draws in the CJK fallback family",
             [](IGIS_Symbol& s) { return static_cast<Symbol&>(s).FontName(); },
             [](IGIS_Symbol& s, const std::string& v) { static_cast<Symbol&>(s).SetFontName(v); }),
         NumberProperty(
@@ -83,7 +82,8 @@ std::vector<Property> FontProperties(std::string_view sizeMeaning) {
             [](IGIS_Symbol& s) { return *static_cast<Symbol&>(s).GetFontSize(); },
             [](IGIS_Symbol& s, double v) { static_cast<Symbol&>(s).SetFontSize(v); }),
         ColourProperty(
-            "color", 0x000000, "of the text", [](IGIS_Symbol& s) { return static_cast<Symbol&>(s).GetColor(); },
+            "color", 0x000000, "of the text",
+            [](IGIS_Symbol& s) { return static_cast<Symbol&>(s).GetColor(); },
             [](IGIS_Symbol& s, uint32_t v) { static_cast<Symbol&>(s).SetColor(v); }),
         IntegerProperty(
             "transparency", 0, kPercent, "of the text: 0 opaque, 100 invisible",
@@ -119,7 +119,8 @@ Kind MakeText() {
             "lineGap", 0.0, kMillimetres, "extra space between lines",
             [](IGIS_Symbol& s) { return *static_cast<TextSymbol&>(s).GetLineGap(); },
             [](IGIS_Symbol& s, double v) { static_cast<TextSymbol&>(s).SetLineGap(v); }),
-        MarginsProperty<TextSymbol>({0.0, 0.0, 0.0, 0.0}, "[left, top, right, bottom] kept free inside the box"),
+        MarginsProperty<TextSymbol>({0.0, 0.0, 0.0, 0.0},
+                                    "[left, top, right, bottom] kept free inside the box"),
         NumberProperty(
             "angle", 0.0, kAngle, "turns the text about the box's centre",
             [](IGIS_Symbol& s) { return *static_cast<TextSymbol&>(s).GetAngle(); },
@@ -139,32 +140,40 @@ Kind MakeTextBox() {
     kind.summary = "a framed box growing right and down from the point, its text stretched to fill it";
     kind.make = [] { return SymbolPtr<>(new TextBoxSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetTextBoxSymbol() != nullptr; };
-    kind.properties = FontProperties<TextBoxSymbol>("size the text is shaped at; the box sets the drawn size");
+    kind.properties =
+        FontProperties<TextBoxSymbol>("size the text is shaped at; the box sets the drawn size");
     const std::vector<Property> box = {
         NumberProperty(
             "width", 20.0, kBoxSize, "inner width: the widest line spans it unless keepAspect",
-            [](IGIS_Symbol& s) { return *Box(s).GetBoxWidth(); }, [](IGIS_Symbol& s, double v) { Box(s).SetBoxWidth(v); }),
+            [](IGIS_Symbol& s) { return *Box(s).GetBoxWidth(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetBoxWidth(v); }),
         NumberProperty(
             "height", 6.0, kBoxSize, "inner height: the lines and their gaps span it",
             [](IGIS_Symbol& s) { return *Box(s).GetBoxHeight(); },
             [](IGIS_Symbol& s, double v) { Box(s).SetBoxHeight(v); }),
         BooleanProperty(
             "keepAspect", false, "scale the text alike in both directions, to the height",
-            [](IGIS_Symbol& s) { return *Box(s).GetKeepAspect(); }, [](IGIS_Symbol& s, bool v) { Box(s).SetKeepAspect(v); }),
+            [](IGIS_Symbol& s) { return *Box(s).GetKeepAspect(); },
+            [](IGIS_Symbol& s, bool v) { Box(s).SetKeepAspect(v); }),
         NumberProperty(
             "lineGap", 0.5, kMillimetres,
             "space between lines; gaps taller than the box leave it without text",
-            [](IGIS_Symbol& s) { return *Box(s).GetLineGap(); }, [](IGIS_Symbol& s, double v) { Box(s).SetLineGap(v); }),
-        MarginsProperty<TextBoxSymbol>({1.0, 1.0, 1.0, 1.0}, "[left, top, right, bottom] between the frame and the text"),
+            [](IGIS_Symbol& s) { return *Box(s).GetLineGap(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetLineGap(v); }),
+        MarginsProperty<TextBoxSymbol>({1.0, 1.0, 1.0, 1.0},
+                                       "[left, top, right, bottom] between the frame and the text"),
         NumberProperty(
             "angle", 0.0, kAngle, "turns box and text about the point",
-            [](IGIS_Symbol& s) { return *Box(s).GetAngle(); }, [](IGIS_Symbol& s, double v) { Box(s).SetAngle(v); }),
+            [](IGIS_Symbol& s) { return *Box(s).GetAngle(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetAngle(v); }),
         NumberProperty(
             "stretchX", 1.0, kStretch, "extra horizontal scale of the text about the point",
-            [](IGIS_Symbol& s) { return Box(s).GetStretchX(); }, [](IGIS_Symbol& s, double v) { Box(s).SetStretchX(v); }),
+            [](IGIS_Symbol& s) { return Box(s).GetStretchX(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetStretchX(v); }),
         NumberProperty(
             "stretchY", 1.0, kStretch, "extra vertical scale of the text about the point",
-            [](IGIS_Symbol& s) { return Box(s).GetStretchY(); }, [](IGIS_Symbol& s, double v) { Box(s).SetStretchY(v); }),
+            [](IGIS_Symbol& s) { return Box(s).GetStretchY(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetStretchY(v); }),
         BooleanProperty(
             "fill", true, "fill the box", [](IGIS_Symbol& s) { return *Box(s).GetDrawFill(); },
             [](IGIS_Symbol& s, bool v) { Box(s).SetDrawFill(v); }),
@@ -172,19 +181,22 @@ Kind MakeTextBox() {
             "fillColor", 0xFFFFFF, "of the box", [](IGIS_Symbol& s) { return *Box(s).GetFillColor(); },
             [](IGIS_Symbol& s, uint32_t v) { Box(s).SetFillColor(v); }),
         IntegerProperty(
-            "fillTransparency", 0, kPercent, "of the box", [](IGIS_Symbol& s) { return *Box(s).GetFillTransparency(); },
+            "fillTransparency", 0, kPercent, "of the box",
+            [](IGIS_Symbol& s) { return *Box(s).GetFillTransparency(); },
             [](IGIS_Symbol& s, int32_t v) { Box(s).SetFillTransparency(v); }),
         BooleanProperty(
             "frame", true, "stroke the box's outline", [](IGIS_Symbol& s) { return *Box(s).GetDrawFrame(); },
             [](IGIS_Symbol& s, bool v) { Box(s).SetDrawFrame(v); }),
         NumberProperty(
             "frameWidth", 0.2, kFrameWidth, "of the frame's stroke",
-            [](IGIS_Symbol& s) { return Box(s).GetFrameWidth(); }, [](IGIS_Symbol& s, double v) { Box(s).SetFrameWidth(v); }),
+            [](IGIS_Symbol& s) { return Box(s).GetFrameWidth(); },
+            [](IGIS_Symbol& s, double v) { Box(s).SetFrameWidth(v); }),
         ColourProperty(
             "frameColor", 0x000000, "of the frame", [](IGIS_Symbol& s) { return Box(s).GetFrameColor(); },
             [](IGIS_Symbol& s, uint32_t v) { Box(s).SetFrameColor(v); }),
         IntegerProperty(
-            "frameTransparency", 0, kPercent, "of the frame", [](IGIS_Symbol& s) { return Box(s).GetFrameTransparency(); },
+            "frameTransparency", 0, kPercent, "of the frame",
+            [](IGIS_Symbol& s) { return Box(s).GetFrameTransparency(); },
             [](IGIS_Symbol& s, int32_t v) { Box(s).SetFrameTransparency(v); }),
         ChoiceProperty(
             "frameDash", 0, {{"solid", 0}, {"dash", 1}, {"dot", 2}, {"dashDot", 3}, {"dashDotDot", 4}},

@@ -83,10 +83,12 @@ TEST(TextDocumentTest, TextFeaturesAndTheCodePageAreCheckedWhenRead) {
         EXPECT_EQ(r.document, nullptr) << document;
         return Messages(r.diagnostics);
     };
-    EXPECT_NE(refusal(R"({"settings": {"codePage": "UTF-8"}})").find("\"1252\" or \"GBK\""), std::string::npos);
+    EXPECT_NE(refusal(R"({"settings": {"codePage": "UTF-8"}})").find("\"1252\" or \"GBK\""),
+              std::string::npos);
     EXPECT_NE(refusal(R"({"symbols": {"t": {"kind": "text", "alignment": "justify"}}})").find("alignment"),
               std::string::npos);
-    EXPECT_NE(refusal(R"({"symbols": {"b": {"kind": "textBox", "width": -1}}})").find("width"), std::string::npos);
+    EXPECT_NE(refusal(R"({"symbols": {"b": {"kind": "textBox", "width": -1}}})").find("width"),
+              std::string::npos);
     EXPECT_NE(refusal(R"({"symbols": {"m": {"kind": "libMarker", "boxTexts": [{"text": "A", "size": 3}]}}})")
                   .find("size"),
               std::string::npos);

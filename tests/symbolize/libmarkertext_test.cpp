@@ -27,15 +27,8 @@ constexpr uint32_t kCode = 9;
 constexpr double kNear = 1e-4;
 const PointD kAnchor{50, 50};
 
-RectD Bounds(const Pictor::GraphicsPath& path) {
-    RectD b;
-    path.GetBounds(&b);
-    return b;
-}
-
-uint32_t BrushColour(const Pictor::RecordedOp& op) {
-    return dynamic_cast<const Pictor::SolidBrush&>(*op.brush).GetColor().GetValue();
-}
+using symbolize_test::Bounds;
+using symbolize_test::BrushColour;
 
 template <size_t N>
 void Copy(char (&to)[N], const char* from) {

@@ -31,6 +31,18 @@ private:
     mutable std::vector<uint32_t> asked_;
 };
 
+// The bounds of a recorded figure (device units).
+inline Pictor::RectD Bounds(const Pictor::GraphicsPath& path) {
+    Pictor::RectD b;
+    path.GetBounds(&b);
+    return b;
+}
+
+// The colour of a recorded fill's solid brush.
+inline uint32_t BrushColour(const Pictor::RecordedOp& op) {
+    return dynamic_cast<const Pictor::SolidBrush&>(*op.brush).GetColor().GetValue();
+}
+
 class RecordingTest : public ::testing::Test {
 protected:
     // Drawing units per millimetre in every test unless it says otherwise.

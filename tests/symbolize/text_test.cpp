@@ -25,15 +25,8 @@ constexpr double kNear = 1e-6;
 constexpr TextBox kBox{10, 90, 20, 60};
 const PointD kAnchor{20, 30};
 
-RectD Bounds(const Pictor::GraphicsPath& path) {
-    RectD b;
-    path.GetBounds(&b);
-    return b;
-}
-
-uint32_t BrushColour(const Pictor::RecordedOp& op) {
-    return dynamic_cast<const Pictor::SolidBrush&>(*op.brush).GetColor().GetValue();
-}
+using symbolize_test::Bounds;
+using symbolize_test::BrushColour;
 
 class TextTest : public symbolize_test::RecordingTest {
 protected:
