@@ -22,7 +22,7 @@
 #include "symbolize/cgis_picturemarkersymbolize.h"
 #include "symbolize/cgis_simplefillsymbolize.h"
 #include "symbolize/cgis_simplelinesymbolize.h"
-#include "symbolize/cgis_symbol2textsymbolize.h"
+#include "symbolize/cgis_symbol2textsymbolilze.h"
 #include "symbolize/cgis_textboxsymbolize.h"
 #include "symbolize/symbolize.h"
 

@@ -94,6 +94,10 @@ TEST_F(TextTest, RefusalsDrawNothingAndOnlyTheNamedOnesLog) {
     symbolhost::TextBoxSymbol notText;
     DrawText(&notText);
     EXPECT_EQ(Logged("pSymbolText->GetType() is 18"), 1u);
+    const auto& entry = capture_.log().Entries().front();
+    EXPECT_EQ(entry.level, LogLevelError);
+    EXPECT_EQ(entry.function, "CGIS_Symbol2TextSymbolize::Symbolize");
+    EXPECT_EQ(entry.file, "cgis_symbol2textsymbolilze");
 
     GIS_GetSymbolizeObject()->SymbolizeText(&text_, &info_, nullptr);
     EXPECT_EQ(Logged("!pSymbolizeInfo || !pPoints || iPointCount != 1"), 1u);

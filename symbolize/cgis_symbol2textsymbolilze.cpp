@@ -1,4 +1,4 @@
-#include "symbolize/cgis_symbol2textsymbolize.h"
+#include "symbolize/cgis_symbol2textsymbolilze.h"
 
 #include <cmath>
 #include <new>
