@@ -19,7 +19,8 @@ using namespace Pictor;
 namespace {
 
 constexpr int kTexts = 1000;
-constexpr double kScale = 4.0;   // drawing units per millimetre
+using bench::kScale;  // drawing units per millimetre
+using bench::SetSource;
 constexpr double kFontMm = 3.0;  // 12 units, as the layer's label benchmark
 constexpr const char* kFamily = "DejaVu Sans";
 constexpr uint32_t kInk = 0x202020;
@@ -58,18 +59,6 @@ const std::vector<Item>& Items() {
 // The layout box of a text: wide enough for one line.
 TextBox BoxOf(const Item& item) { return {item.at.x, item.at.x + 180.0, item.at.y, item.at.y + 30.0}; }
 
-SymbolizeInfo Context(Graphics& g) {
-    symbolhost::DefaultProperties().Set(kPropertySimplifyAnchorPoints, "false");
-    SymbolizeInfo info;
-    info.graphics = &g;
-    info.scale = kScale;
-    return info;
-}
-
-void SetSource(cairo_t* cr, uint32_t rgb) {
-    cairo_set_source_rgb(cr, ((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
-}
-
 // Pango set up as the layer sets it up: outlines unhinted, the em size in drawing units.
 struct RawText {
     bench::RawSurface raw;
@@ -100,9 +89,7 @@ struct RawText {
 };
 
 void Texts_layer(benchmark::State& state) {
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
-    const SymbolizeInfo info = Context(g);
+    bench::LayerSurface layer;
     std::vector<symbolhost::TextSymbol> symbols(kTexts);
     for (size_t i = 0; i < symbols.size(); ++i) {
         symbols[i].SetText(Items()[i].text);
@@ -114,7 +101,7 @@ void Texts_layer(benchmark::State& state) {
     for (auto _ : state) {
         for (size_t i = 0; i < symbols.size(); ++i) {
             const TextBox box = BoxOf(Items()[i]);
-            service->SymbolizeText(&symbols[i], &info, &box);
+            service->SymbolizeText(&symbols[i], &layer.info, &box);
         }
     }
 }
@@ -139,9 +126,7 @@ void Texts_raw(benchmark::State& state) {
 }
 
 void TextBoxes_layer(benchmark::State& state) {
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
-    Graphics g(&canvas);
-    const SymbolizeInfo info = Context(g);
+    bench::LayerSurface layer;
     std::vector<symbolhost::TextBoxSymbol> symbols(kTexts);
     for (size_t i = 0; i < symbols.size(); ++i) {
         const std::string& text = Items()[i].text;
@@ -160,7 +145,7 @@ void TextBoxes_layer(benchmark::State& state) {
     const int32_t one = 1;
     for (auto _ : state) {
         for (size_t i = 0; i < symbols.size(); ++i)
-            service->Symbolize(&symbols[i], &info, &Items()[i].at, &one);
+            service->Symbolize(&symbols[i], &layer.info, &Items()[i].at, &one);
     }
 }
 
