@@ -10,16 +10,6 @@ namespace {
 // view's 32-bit integer in any case.
 constexpr size_t kMaxMembers = 1024;
 
-// A copy made by a noexcept Clone, or null when the copy ran out of memory.
-template <typename T>
-IGIS_Symbol* CopyOf(const T& symbol) noexcept {
-    try {
-        return new T(symbol);
-    } catch (...) {
-        return nullptr;
-    }
-}
-
 }  // namespace
 
 FillOutlineHolder::FillOutlineHolder(const FillOutlineHolder& other) {
