@@ -82,8 +82,7 @@ void CGIS_Symbol2TextSymbolize::Draw(const IGIS_TextSymbol* text, const Symboliz
 
     double margins[4] = {0.0, 0.0, 0.0, 0.0};
     if (!text->GetMargins(margins)) return;
-    const double k = info->scale * info->sizeRatio;
-    for (double& m : margins) m *= k;
+    for (double& m : margins) m = m * info->scale * info->sizeRatio;
 
     const float left = static_cast<float>(box->x1 + margins[0]);
     const float top = static_cast<float>(box->y1 + margins[1]);
