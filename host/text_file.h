@@ -55,6 +55,11 @@ public:
             *error = path_ + ": is a directory, expected a text file";
             return false;
         }
+        // A pipe or a device would block the read or never end: only regular files are read.
+        if (status.type() != std::filesystem::file_type::regular) {
+            *error = path_ + ": is not a regular file, expected a text file";
+            return false;
+        }
         in_.open(path_, std::ios::binary);
         if (!in_) {
             *error = path_ + ": cannot be opened for reading";

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <new>
 #include <string_view>
@@ -41,6 +42,11 @@ uint32_t ReadBigEndian(const unsigned char* p) {
 // Reads the size from the PNG header before Cairo sees the file, so that a header announcing a
 // huge picture is refused without allocating for it.
 Status CheckPngHeader(const std::string& path) {
+    // A pipe or a device would block the read or never end: only regular files are pictures.
+    std::error_code ec;
+    const std::filesystem::file_type type = std::filesystem::status(path, ec).type();
+    if (type == std::filesystem::file_type::not_found) return FileNotFound;
+    if (type != std::filesystem::file_type::regular) return UnknownImageFormat;
     std::ifstream in(path, std::ios::binary);
     if (!in) return FileNotFound;
     std::array<unsigned char, kPngHeaderBytes> header{};

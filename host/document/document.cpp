@@ -152,6 +152,12 @@ private:
             }
             const auto path = ReadPath(n, "the path of a PNG file", doc_, reader_);
             if (!path) continue;
+            std::error_code ec;
+            const auto type = std::filesystem::status(*path, ec).type();
+            if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found) {
+                reader_.Fail(n, "expected a regular file, found " + Describe(value));
+                continue;
+            }
             Pictor::Status status = Pictor::Ok;
             std::unique_ptr<Pictor::Image> image = Pictor::Image::FromFile(*path, &status);
             if (!image) {

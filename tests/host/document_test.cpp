@@ -1,6 +1,7 @@
 #include "host/document/document.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "contracts/pictor/image.h"
 #include "contracts/symbol/fill.h"
 #include "host/document/property_json.h"
 #include "host/line_symbols.h"
@@ -331,6 +333,22 @@ TEST_F(DocumentTest, FaultsInsideAGeoJsonFileNameThatFile) {
                   data +
                   ": $.features[2].geometry: expected a line or polygon feature for the simpleLine "
                   "symbol \"road\", found a Point\n");
+}
+
+TEST_F(DocumentTest, PipesAreNotReadAsPicturesColourTablesOrData) {
+    // Nothing writes to the pipe: reading it would wait for ever.
+    const std::string pipe = dir_.Path() + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string pictures = Refused(R"({"images": {"1": "pipe"}})");
+    EXPECT_NE(pictures.find("$.images[\"1\"]: expected a regular file"), std::string::npos) << pictures;
+    const std::string table = Refused(R"({"context": {"colorTable": "pipe"}})");
+    EXPECT_NE(table.find("is not a regular file"), std::string::npos) << table;
+    const std::string data = Refused(R"({"symbols": {"r": {"kind": "simpleLine"}},
+                                         "layers": [{"symbol": "r", "geojson": "pipe"}]})");
+    EXPECT_NE(data.find("expected a regular file"), std::string::npos) << data;
+    Pictor::Status status = Pictor::Ok;
+    EXPECT_EQ(Pictor::Image::FromFile(pipe, &status), nullptr);
+    EXPECT_EQ(status, Pictor::UnknownImageFormat);
 }
 
 TEST_F(DocumentTest, PathsMayNotLeaveTheDocumentsDirectoryUnlessAllowed) {
