@@ -16,7 +16,7 @@ constexpr double kMaxSizeRatio = 1000.0;
 constexpr double kMaxRotation = 36000.0;
 
 struct ContextRead {
-    const Document& document;
+    Document& document;
     Reader& reader;
     ColorTableCache& cache;
     ContextOverrides& out;
@@ -76,7 +76,7 @@ const std::vector<ContextField>& Fields() {
 
 }  // namespace
 
-void ReadContextObject(const Node& at, ContextOwner owner, const Document& document, Reader& reader,
+void ReadContextObject(const Node& at, ContextOwner owner, Document& document, Reader& reader,
                        ColorTableCache& cache, ContextOverrides& out) {
     std::vector<std::string_view> keys;
     for (const ContextField& field : Fields()) {

@@ -26,7 +26,7 @@ enum class ContextOwner { Document, Feature };
 
 // Reads the context object at `at` into `out`: each key given sets its field, the others stay
 // unset. Faults are reported through `reader`; the fields they concern stay unset.
-void ReadContextObject(const Node& at, ContextOwner owner, const Document& document, Reader& reader,
+void ReadContextObject(const Node& at, ContextOwner owner, Document& document, Reader& reader,
                        ColorTableCache& cache, ContextOverrides& out);
 
 }  // namespace symbolhost::document

@@ -172,6 +172,9 @@ private:
 struct Document {
     std::string file;       // as given to the reader
     std::string directory;  // paths in the document are relative to it
+    // Every path the document names (pictures, colour tables, GeoJSON, directories), resolved: an
+    // output must not replace one of them.
+    std::vector<std::string> inputs;
     CanvasSettings canvas;
     ContextSettings context;
     Settings settings;

@@ -48,13 +48,16 @@ std::optional<std::string> ResolvePath(const std::string& directory, const std::
     return resolved.string();
 }
 
-std::optional<std::string> ReadPath(const Node& at, std::string_view what, const Document& document,
-                                    Reader& reader) {
+std::optional<std::string> ReadPath(const Node& at, std::string_view what, Document& document, Reader& reader) {
     const auto text = reader.String(at, what);
     if (!text) return std::nullopt;
     std::string error;
     auto path = ResolvePath(document.directory, *text, document.settings.allowPathsOutside, &error);
-    if (!path) reader.Fail(at, error);
+    if (!path) {
+        reader.Fail(at, error);
+        return path;
+    }
+    document.inputs.push_back(*path);
     return path;
 }
 

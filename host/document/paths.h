@@ -18,7 +18,7 @@ std::optional<std::string> ResolvePath(const std::string& directory, const std::
 
 // The path written at `at` (a string; `what` names it in a message), resolved for `document` by
 // the rule above; a refusal is reported at `at`.
-std::optional<std::string> ReadPath(const Node& at, std::string_view what, const Document& document,
-                                    Reader& reader);
+// The path is added to the document's `inputs`.
+std::optional<std::string> ReadPath(const Node& at, std::string_view what, Document& document, Reader& reader);
 
 }  // namespace symbolhost::document

@@ -105,6 +105,24 @@ TEST_F(CommandsTest, ARefusedDocumentLeavesThePreviousPictureAlone) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"bad.json", "map.png"}));
 }
 
+TEST_F(CommandsTest, AnOutputThatTheDocumentReadsIsRefusedBeforeDrawing) {
+    const std::string doc = Write("doc.json", kGoodDocument);
+    // The document itself (as a dump), and a picture it reads, named another way.
+    EXPECT_EQ(Symbolize({"render", doc, "-o", doc}), kExitUsage);
+    EXPECT_EQ(err_.str(), "symbolize: " + doc + ": is read by " + doc + "; choose another output file\n");
+    EXPECT_EQ(Head("doc.json", 10), std::string(kGoodDocument).substr(0, 10));
+
+    fs::copy_file(std::string(SOURCE_DIR) + "/tests/data/gallery.png", dir_ / "tree.png");
+    const std::string withPicture =
+        Write("pictures.json", R"({"images": {"1": "tree.png"}, "canvas": {"width": 10, "height": 10}})");
+    for (const char* command : {"render", "gallery"}) {
+        EXPECT_EQ(Symbolize({command, withPicture, "-o", (dir_ / "." / "tree.png").string()}), kExitUsage)
+            << command;
+    }
+    EXPECT_EQ(Head("tree.png", 4), "\x89PNG");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"doc.json", "pictures.json", "tree.png"}));
+}
+
 TEST_F(CommandsTest, StoppedDrawingWritesNoPicture) {
     for (const char* name : {"a.png", "a.svg", "a.pdf"}) {
         std::string error;

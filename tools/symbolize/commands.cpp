@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -50,6 +51,21 @@ void PrintLog(const std::vector<symbolhost::LogEntry>& entries, std::ostream& er
     }
 }
 
+// An output that would replace the document or a file it reads: refused before anything is drawn.
+bool ReplacesAnInput(const Document& document, const std::string& outputPath, std::ostream& err) {
+    std::vector<std::string> inputs = document.inputs;
+    inputs.push_back(document.file);
+    for (const std::string& input : inputs) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(outputPath, input, ec) && !ec) {
+            err << "symbolize: " << outputPath << ": is read by " << document.file
+                << "; choose another output file\n";
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsDumpPath(const std::string& path) {
     constexpr std::string_view kExtension = ".json";
     return path.size() >= kExtension.size() &&
@@ -62,6 +78,7 @@ bool IsDumpPath(const std::string& path) {
 int RenderDump(const std::string& documentPath, const std::string& outputPath, std::ostream& err) {
     std::unique_ptr<Document> document = Load(documentPath, err);
     if (!document) return kExitRefused;
+    if (ReplacesAnInput(*document, outputPath, err)) return kExitUsage;
     const DocumentServices services(*document);
     symbolhost::ScopedCaptureLog capture;
     StopOnInterrupt();
@@ -96,6 +113,7 @@ int Draw(const std::string& documentPath, const std::string& outputPath, bool le
     }
     std::unique_ptr<Document> document = Load(documentPath, err);
     if (!document) return kExitRefused;
+    if (ReplacesAnInput(*document, outputPath, err)) return kExitUsage;
     SheetSize size{document->canvas.width, document->canvas.height};
     if (legend) {
         std::string error;
