@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <sstream>
 #include <system_error>
 
@@ -36,37 +37,52 @@ int HexDigit(char c) {
     return -1;
 }
 
-// Where the parser stands, kept up to date from its events so that a syntax error can say which
-// value it was reading.
-class PathTracker {
+// A first pass over the text that builds nothing: it checks the nesting depth and that no object
+// gives a key twice, and knows where it stands, so that a syntax error can say which value it was
+// reading. The tree is then parsed without a callback, in time linear in the text.
+class StructureCheck final : public nlohmann::json_sax<Json> {
 public:
-    void OnEvent(Json::parse_event_t event, const Json& parsed) {
-        using Event = Json::parse_event_t;
-        switch (event) {
-            case Event::object_start:
-                StartValue();
-                frames_.push_back(Frame{false, {}, -1});
-                break;
-            case Event::array_start:
-                StartValue();
-                frames_.push_back(Frame{true, {}, -1});
-                break;
-            case Event::key:
-                if (!frames_.empty() && parsed.is_string()) frames_.back().key = parsed.get<std::string>();
-                break;
-            case Event::value:
-                StartValue();
-                break;
-            case Event::object_end:
-            case Event::array_end:
-                if (!frames_.empty()) frames_.pop_back();
-                break;
+    enum class Fault { None, TooDeep, DuplicateKey, Syntax };
+
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool string(string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override { return Open(false); }
+    bool start_array(std::size_t) override { return Open(true); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool key(string_t& key) override {
+        Frame& f = frames_.back();
+        if (!f.keys.insert(key).second) {
+            fault_ = Fault::DuplicateKey;
+            duplicate_ = key;
+            return false;
         }
+        f.key = key;
+        return true;
+    }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
+        fault_ = Fault::Syntax;
+        errorByte_ = position;
+        errorText_ = e.what();
+        return false;
     }
 
+    Fault fault() const { return fault_; }
+    const std::string& duplicate() const { return duplicate_; }
+    size_t errorByte() const { return errorByte_; }
+    const std::string& errorText() const { return errorText_; }
+
+    // The value being read (for a duplicate key, the object that holds it).
     std::string Path() const {
         std::string path = "$";
-        for (const Frame& f : frames_) {
+        const size_t shown = fault_ == Fault::DuplicateKey ? frames_.size() - 1 : frames_.size();
+        for (size_t i = 0; i < shown; ++i) {
+            const Frame& f = frames_[i];
             if (f.array && f.index >= 0) path += "[" + std::to_string(f.index) + "]";
             if (!f.array && !f.key.empty()) path = ChildPath(path, f.key);
         }
@@ -77,15 +93,33 @@ private:
     struct Frame {
         bool array;
         std::string key;
-        long index;
+        long index = -1;
+        std::set<std::string> keys;  // of an object, to find one given twice
     };
-    void StartValue() {
+    bool Value() {
         if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+        return true;
     }
-    std::vector<Frame> frames_;
-};
+    bool Open(bool array) {
+        Value();
+        if (frames_.size() >= static_cast<size_t>(kMaxJsonDepth)) {
+            fault_ = Fault::TooDeep;
+            return false;
+        }
+        frames_.push_back(Frame{array, {}, -1, {}});
+        return true;
+    }
+    bool Close() {
+        frames_.pop_back();
+        return true;
+    }
 
-struct TooDeep {};
+    std::vector<Frame> frames_;
+    Fault fault_ = Fault::None;
+    std::string duplicate_;
+    size_t errorByte_ = 0;
+    std::string errorText_;
+};
 
 // "syntax error while parsing object - unexpected '}'; expected string literal" out of the
 // library's "[json.exception.parse_error.101] parse error at line 3, column 5: ...".
@@ -320,24 +354,31 @@ bool Reader::Positions(const Node& array, std::vector<Pictor::PointD>& out) {
 }
 
 std::optional<Json> Parse(std::string_view text, Reader& reader) {
-    PathTracker tracker;
-    const Json::parser_callback_t callback = [&tracker](int depth, Json::parse_event_t event, Json& parsed) {
-        if (depth > kMaxJsonDepth) throw TooDeep{};
-        tracker.OnEvent(event, parsed);
-        return true;
-    };
+    StructureCheck check;
     const auto fail = [&](int line, int column, std::string message) {
-        reader.Faults().Add(Diagnostic{reader.File(), line, column, tracker.Path(), std::move(message)});
+        reader.Faults().Add(Diagnostic{reader.File(), line, column, check.Path(), std::move(message)});
     };
     try {
-        return Json::parse(text.begin(), text.end(), callback);
-    } catch (const Json::parse_error& e) {
-        int line = 0;
-        int column = 0;
-        LineAndColumn(text, e.byte, &line, &column);
-        fail(line, column, SyntaxMessage(e.what()));
-    } catch (const TooDeep&) {
-        fail(0, 0, "expected objects and arrays nested at most " + std::to_string(kMaxJsonDepth) + " deep");
+        if (!Json::sax_parse(text.begin(), text.end(), &check)) {
+            switch (check.fault()) {
+                case StructureCheck::Fault::TooDeep:
+                    fail(0, 0, "expected objects and arrays nested at most " + std::to_string(kMaxJsonDepth) + " deep");
+                    break;
+                case StructureCheck::Fault::DuplicateKey:
+                    fail(0, 0, "expected each key once, found " + Describe(Json(check.duplicate())) + " twice");
+                    break;
+                case StructureCheck::Fault::Syntax:
+                case StructureCheck::Fault::None: {
+                    int line = 0;
+                    int column = 0;
+                    LineAndColumn(text, check.errorByte(), &line, &column);
+                    fail(line, column, SyntaxMessage(check.errorText()));
+                    break;
+                }
+            }
+            return std::nullopt;
+        }
+        return Json::parse(text.begin(), text.end());
     } catch (const Json::exception& e) {
         fail(0, 0, SyntaxMessage(e.what()));
     } catch (const std::bad_alloc&) {

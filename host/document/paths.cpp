@@ -51,6 +51,11 @@ std::optional<std::string> ResolvePath(const std::string& directory, const std::
 std::optional<std::string> ReadPath(const Node& at, std::string_view what, Document& document, Reader& reader) {
     const auto text = reader.String(at, what);
     if (!text) return std::nullopt;
+    // The file system would end the name at the NUL and open another file than the one written.
+    if (text->find('\0') != std::string::npos) {
+        reader.Fail(at, "expected " + std::string(what) + " without a NUL character");
+        return std::nullopt;
+    }
     std::string error;
     auto path = ResolvePath(document.directory, *text, document.settings.allowPathsOutside, &error);
     if (!path) {
