@@ -60,6 +60,17 @@ Status CheckPngHeader(const std::string& path) {
     return CheckSize(width, height);
 }
 
+// Cairo reports a PNG whose data is damaged as out of memory. The header has passed the size
+// cap, so whether memory for the pixels can be had tells the two apart.
+Status LoadFailure(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, kPngHeaderBytes> header{};
+    in.read(reinterpret_cast<char*>(header.data()), header.size());
+    const size_t bytes = size_t{ReadBigEndian(&header[16])} * ReadBigEndian(&header[20]) * 4;
+    std::unique_ptr<unsigned char[]> probe(new (std::nothrow) unsigned char[bytes]);
+    return probe ? UnknownImageFormat : OutOfMemory;
+}
+
 void SetStatus(Status* out, Status value) {
     if (out) *out = value;
 }
@@ -76,7 +87,7 @@ std::unique_ptr<Image> Image::FromFile(const std::string& path, Status* status) 
         const cairo_status_t loadStatus = cairo_surface_status(loaded.get());
         if (loadStatus != CAIRO_STATUS_SUCCESS) {
             SetStatus(status, loadStatus == CAIRO_STATUS_FILE_NOT_FOUND ? FileNotFound
-                              : loadStatus == CAIRO_STATUS_NO_MEMORY    ? OutOfMemory
+                              : loadStatus == CAIRO_STATUS_NO_MEMORY    ? LoadFailure(path)
                                                                         : UnknownImageFormat);
             return nullptr;
         }

@@ -206,6 +206,8 @@ private:
                 return "not a PNG picture";
             case Pictor::ValueOverflow:
                 return "larger than a picture may be";
+            case Pictor::OutOfMemory:
+                return "out of memory while decoding it";
             default:
                 return "status " + std::to_string(static_cast<int>(status));
         }

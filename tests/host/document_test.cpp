@@ -339,6 +339,16 @@ TEST_F(DocumentTest, FaultsInsideAGeoJsonFileNameThatFile) {
                   "symbol \"road\", found a Point\n");
 }
 
+TEST_F(DocumentTest, ADamagedPictureIsNamedAsNotAPngRatherThanOutOfMemory) {
+    // A sound header with damaged picture data, which the decoder reports as out of memory.
+    std::ifstream good(std::string(SOURCE_DIR) + "/tests/data/gallery.png", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(good)), std::istreambuf_iterator<char>());
+    for (size_t i = 200; i < 400; ++i) bytes[i] = static_cast<char>(~bytes[i]);
+    dir_.Write("broken.png", bytes);
+    EXPECT_EQ(Refused(R"({"images": {"1": "broken.png"}})"),
+              Doc() + ": $.images[\"1\"]: expected a readable PNG file, found \"broken.png\" (not a PNG picture)\n");
+}
+
 TEST_F(DocumentTest, PipesAreNotReadAsPicturesColourTablesOrData) {
     // Nothing writes to the pipe: reading it would wait for ever.
     const std::string pipe = dir_.Path() + "/pipe";
