@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <map>
 #include <new>
@@ -261,7 +262,11 @@ public:
         static std::atomic<unsigned> counter{0};
         destination_ = destination;
         for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
-            temporary_ = destination + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+            // A short name of its own in the destination's folder: the destination's name plus a
+            // suffix could pass the longest name the file system allows.
+            temporary_ = (std::filesystem::path(destination).parent_path() /
+                          (".symbolize-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
+                             .string();
             fd_ = open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) return Ok;
             if (errno != EEXIST) break;

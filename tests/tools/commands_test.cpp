@@ -123,6 +123,31 @@ TEST_F(CommandsTest, AnOutputThatTheDocumentReadsIsRefusedBeforeDrawing) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"doc.json", "pictures.json", "tree.png"}));
 }
 
+TEST_F(CommandsTest, TheOutputPlaceIsCheckedBeforeDrawingAndAnyLegalNameIsWritten) {
+    const std::string doc = Write("doc.json", kGoodDocument);
+    fs::create_directory(dir_ / "pictures.png");
+    const struct {
+        std::string output;
+        std::string message;
+    } cases[] = {
+        {PathOf("pictures.png"), ": is a folder, expected a file name"},
+        {PathOf("none/map.png"), ": its folder " + PathOf("none") + " does not exist"},
+        {PathOf("doc.json/map.svg"), ": " + doc + " is not a folder"},
+        {PathOf(std::string(256, 'm') + ".png"), ": the name is longer than 255 bytes, the most its folder allows"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Symbolize({"render", doc, "-o", c.output}), kExitRefused) << c.output;
+        EXPECT_EQ(err_.str(), "symbolize: " + c.output + c.message + "\n");
+    }
+    // The longest legal name: the temporary file beside it is named on its own.
+    const std::string longest = std::string(251, 'm') + ".png";
+    for (const std::string& name : {longest, std::string(250, 'd') + ".json"}) {
+        EXPECT_EQ(Symbolize({"render", doc, "-o", PathOf(name)}), 0) << err_.str();
+    }
+    EXPECT_EQ(Head(longest, 4), "\x89PNG");
+    EXPECT_EQ(Files().size(), 4u);  // the document, the folder and the two outputs: nothing else
+}
+
 TEST_F(CommandsTest, StoppedDrawingWritesNoPicture) {
     for (const char* name : {"a.png", "a.svg", "a.pdf"}) {
         std::string error;

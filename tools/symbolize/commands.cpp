@@ -1,6 +1,7 @@
 #include "tools/symbolize/commands.h"
 
 #include <CLI/CLI.hpp>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -66,6 +67,23 @@ bool ReplacesAnInput(const Document& document, const std::string& outputPath, st
     return false;
 }
 
+// Why `outputPath` cannot take a picture or a dump, found before anything is read or drawn; empty
+// when it can.
+std::string OutputPlaceProblem(const std::string& outputPath) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(outputPath, ec)) return "is a folder, expected a file name";
+    const fs::path folder = fs::path(outputPath).parent_path().empty() ? fs::path(".")
+                                                                       : fs::path(outputPath).parent_path();
+    if (!fs::exists(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    if (!fs::is_directory(folder, ec)) return folder.string() + " is not a folder";
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (longest > 0 && fs::path(outputPath).filename().string().size() > static_cast<size_t>(longest)) {
+        return "the name is longer than " + std::to_string(longest) + " bytes, the most its folder allows";
+    }
+    return {};
+}
+
 bool IsDumpPath(const std::string& path) {
     constexpr std::string_view kExtension = ".json";
     return path.size() >= kExtension.size() &&
@@ -103,6 +121,10 @@ int RenderDump(const std::string& documentPath, const std::string& outputPath, s
 
 // render and gallery: the document's layers, or its legend sheet, into a picture.
 int Draw(const std::string& documentPath, const std::string& outputPath, bool legend, std::ostream& err) {
+    if (const std::string problem = OutputPlaceProblem(outputPath); !problem.empty()) {
+        err << "symbolize: " << outputPath << ": " << problem << '\n';
+        return kExitRefused;
+    }
     if (!legend && IsDumpPath(outputPath)) return RenderDump(documentPath, outputPath, err);
     const std::optional<Format> format = FormatOf(outputPath);
     if (!format) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -404,7 +405,10 @@ bool WriteFile(const Json& dump, const std::string& path, std::string* error) no
             std::string temporary;
             std::FILE* file = nullptr;
             for (int attempt = 0; attempt < kMaxTemporaryAttempts && file == nullptr; ++attempt) {
-                temporary = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+                // A short name of its own beside the dump, whatever the length of the dump's name.
+                temporary = (std::filesystem::path(path).parent_path() /
+                             (".symbolize-" + std::to_string(getpid()) + "-" + std::to_string(attempt)))
+                                .string();
                 file = std::fopen(temporary.c_str(), "wx");
                 if (file == nullptr && errno != EEXIST) break;
             }

@@ -25,6 +25,9 @@ std::string StatusText(Pictor::Status status) {
             return "the picture would be larger than the graphics layer allows";
         case Pictor::OutOfMemory:
             return "out of memory";
+        case Pictor::GenericError:
+        case Pictor::SurfaceError:
+            return "it could not be written (is the disk full, or the folder not writable?)";
         default:
             return "the graphics layer reported status " + std::to_string(static_cast<int>(status));
     }
