@@ -206,7 +206,14 @@ protected:
         path.AddCharacterFont(code, &font, {0, 0});
         return path.Points().size();
     }
-    void RequireSymbolFont() {
+};
+
+// Needs the test's own symbol font, which only the environment ctest sets up provides. The skip
+// sits in SetUp, where it ends the test; inside a helper it would only end the helper.
+class CharMarkerSymbolFontTest : public CharMarkerCodePageTest {
+protected:
+    void SetUp() override {
+        CharMarkerCodePageTest::SetUp();
         if (!Pictor::Font::IsFamilyAvailable(kSymbolFont)) {
             GTEST_SKIP() << "the test font is known only to tests run through ctest";
         }
@@ -246,8 +253,7 @@ TEST_F(CharMarkerCodePageTest, UnknownCodePageIsReportedAndReadAs1252) {
     EXPECT_EQ(Logged("unknown code page [ebcdic] in SYMBOL2_CODEPAGE, read as 1252"), 1u);
 }
 
-TEST_F(CharMarkerCodePageTest, SymbolFontsReachTheirPrivateUseGlyphs) {
-    RequireSymbolFont();
+TEST_F(CharMarkerSymbolFontTest, SymbolFontsReachTheirPrivateUseGlyphs) {
     marker_.SetFontName(kSymbolFont);
     const struct {
         int32_t code;
