@@ -22,6 +22,9 @@ namespace {
 constexpr size_t kMaxDocumentBytes = size_t{16} << 20;
 // Pictures of a document; a map has tens of them.
 constexpr size_t kMaxImages = 1000;
+// All pictures of a document together, decoded: four of the largest single picture, 1 GB of
+// pixels. More is no map's worth of pictures, and would exhaust the memory of a small machine.
+constexpr int64_t kMaxDocumentPicturePixels = 4 * Pictor::kMaxBitmapPixels;
 
 // Resolutions from a fax to a photo typesetter; the same range the host accepts for screens.
 constexpr double kMinPpi = 1.0;
@@ -158,13 +161,26 @@ private:
                 reader_.Fail(n, "expected a regular file, found " + Describe(value));
                 continue;
             }
+            // The same file under another id, or another spelling, is the picture decoded before.
+            const std::string file = std::filesystem::weakly_canonical(*path, ec).string();
+            if (const auto known = decoded_.find(file); !ec && known != decoded_.end()) {
+                table.Add(*id, known->second);
+                continue;
+            }
             Pictor::Status status = Pictor::Ok;
-            std::unique_ptr<Pictor::Image> image = Pictor::Image::FromFile(*path, &status);
+            std::shared_ptr<const Pictor::Image> image = Pictor::Image::FromFile(*path, &status);
             if (!image) {
                 reader_.Fail(n, "expected a readable PNG file, found " + Describe(value) + " (" +
                                     ImageError(status) + ")");
                 continue;
             }
+            decodedPixels_ += int64_t{image->GetWidth()} * image->GetHeight();
+            if (decodedPixels_ > kMaxDocumentPicturePixels) {
+                reader_.Fail(n, "expected pictures of at most " + std::to_string(kMaxDocumentPicturePixels) +
+                                    " pixels in all, found more with " + Describe(value));
+                return;
+            }
+            if (!ec) decoded_.emplace(file, image);
             table.Add(*id, std::move(image));
         }
     }
@@ -244,6 +260,9 @@ private:
         return box;
     }
 
+    // Pictures decoded so far, by their file, and their pixels in all.
+    std::map<std::string, std::shared_ptr<const Pictor::Image>> decoded_;
+    int64_t decodedPixels_ = 0;
     Document& doc_;
     Reader reader_;
     GeometryBudget budget_;

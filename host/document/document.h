@@ -162,11 +162,12 @@ struct Layer {
 class ImageTable final : public IGIS_ImageResourceBase {
 public:
     const Pictor::Image* GetImage(uint32_t id) noexcept override;
-    void Add(uint32_t id, std::unique_ptr<Pictor::Image> image) { images_[id] = std::move(image); }
+    // One picture may stand under many ids, and in both tables, decoded once.
+    void Add(uint32_t id, std::shared_ptr<const Pictor::Image> image) { images_[id] = std::move(image); }
     size_t Size() const { return images_.size(); }
 
 private:
-    std::map<uint32_t, std::unique_ptr<Pictor::Image>> images_;
+    std::map<uint32_t, std::shared_ptr<const Pictor::Image>> images_;
 };
 
 struct Document {

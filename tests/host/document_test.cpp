@@ -231,14 +231,17 @@ TEST_F(DocumentTest, ViewBoxAndMarginPlaceTheWorldAndYUpKeepsItsDirection) {
 TEST_F(DocumentTest, PicturesAreLoadedByIdForTheStores) {
     Pictor::RasterCanvas picture(3, 2, Pictor::Color(0xFF00FF00));
     ASSERT_EQ(picture.WritePng(dir_.Path() + "/tree.png"), Pictor::Ok);
-    const auto doc = Accepted(R"({"images": {"7": "tree.png"}, "fillImages": {"4294967295": "tree.png"}})");
+    const auto doc = Accepted(
+        R"({"images": {"7": "tree.png", "9": "./tree.png"}, "fillImages": {"4294967295": "tree.png"}})");
     ASSERT_NE(doc, nullptr);
     const Pictor::Image* tree = doc->images.GetImage(7);
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(tree->GetWidth(), 3);
     EXPECT_EQ(tree->GetPixel(1, 1).GetValue(), 0xFF00FF00u);
     EXPECT_EQ(doc->images.GetImage(8), nullptr);
-    EXPECT_NE(doc->fillImages.GetImage(4294967295u), nullptr);
+    // One file is one decoded picture, whatever ids and tables name it.
+    EXPECT_EQ(doc->images.GetImage(9), tree);
+    EXPECT_EQ(doc->fillImages.GetImage(4294967295u), tree);
 
     EXPECT_EQ(
         Refused(R"({"images": {"tree": "tree.png"}})"),
