@@ -62,8 +62,15 @@ private:
             reader_.Expected(feature, "a Feature with a \"geometry\" (null when it has none)");
             return false;
         }
-        if (geometry->Value().is_null()) return true;  // a feature without a place is not drawn
+        // A feature without a place is not drawn, but it is read: it counts like any other.
+        if (geometry->Value().is_null()) return CountFeature(feature);
         return Geometry(*geometry, properties);
+    }
+
+    bool CountFeature(const Node& at) {
+        if (++budget_.features <= GeometryBudget::kMaxFeatures) return true;
+        OverBudget(at, "features", GeometryBudget::kMaxFeatures);
+        return false;
     }
 
     bool Geometry(const Node& geometry, const std::optional<Node>& properties) {
@@ -73,10 +80,7 @@ private:
             reader_.Expected(geometry, std::string(kGeometryTypes) + " with \"coordinates\"");
             return false;
         }
-        if (++budget_.features > GeometryBudget::kMaxFeatures) {
-            OverBudget(geometry, "features", GeometryBudget::kMaxFeatures);
-            return false;
-        }
+        if (!CountFeature(geometry)) return false;
         GeoFeature out{Geometry::Point, {}, {}, properties, geometry, type};
         bool ok = false;
         if (type == "Point") {

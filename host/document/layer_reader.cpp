@@ -2,8 +2,10 @@
 // symbol each feature is drawn with.
 #include "host/document/layer_reader.h"
 
+#include <filesystem>
 #include <limits>
 #include <map>
+#include <memory>
 
 #include "host/document/paths.h"
 
@@ -71,6 +73,16 @@ public:
         if (!reader_.Array(at, "an array of at most " + std::to_string(kMaxLayers) + " layers", 0,
                            kMaxLayers)) {
             return;
+        }
+        // A GeoJSON file named by several layers is read and parsed once and kept until its last
+        // layer has been read.
+        for (size_t i = 0; i < at.Value().size(); ++i) {
+            const Json& layer = at.Value()[i];
+            if (!layer.is_object() || !layer.contains("geojson") || !layer["geojson"].is_string()) continue;
+            std::string ignored;
+            const auto path = ResolvePath(doc_.directory, layer["geojson"].get<std::string>(),
+                                          doc_.settings.allowPathsOutside, &ignored);
+            if (path) ++uses_[FileKey(*path)];
         }
         for (size_t i = 0; i < at.Value().size(); ++i) ReadLayer(at.At(i));
     }
@@ -347,15 +359,24 @@ public:
     void ReadGeoJsonLayer(const Node& at, const SymbolChoice& choice, Layer& layer) {
         const auto path = ReadPath(at, "the path of a GeoJSON file", doc_, reader_);
         if (!path) return;
-        std::string error;
-        const auto text = ReadFile(*path, kMaxGeoJsonBytes, &error);
-        if (!text) {
-            reader_.Fail(at, "cannot read " + Describe(at.Value()) + ": " + error);
-            return;
+        const std::string key = FileKey(*path);
+        std::shared_ptr<const Json> root;
+        if (const auto known = parsed_.find(key); known != parsed_.end()) root = known->second;
+        if (!root) {
+            std::string error;
+            const auto text = ReadFile(*path, kMaxGeoJsonBytes, &error);
+            if (!text) {
+                reader_.Fail(at, "cannot read " + Describe(at.Value()) + ": " + error);
+                return;
+            }
+            Reader parsing(*path, reader_.Faults());
+            auto parsed = Parse(*text, parsing);
+            if (!parsed) return;
+            root = std::make_shared<const Json>(std::move(*parsed));
+            if (uses_[key] > 1) parsed_.emplace(key, root);
         }
+        if (--uses_[key] <= 0) parsed_.erase(key);
         Reader file(*path, reader_.Faults());
-        const auto root = Parse(*text, file);
-        if (!root) return;
         ReadGeoJson(Node(*root, "$"), file, budget_, [&](GeoFeature&& g) {
             Feature feature;
             feature.geometry = g.geometry;
@@ -387,6 +408,16 @@ public:
         reader_.Expected(at, "the name of a symbol in $.symbols");
         return std::nullopt;
     }
+
+    // The same file under any spelling.
+    static std::string FileKey(const std::string& path) {
+        std::error_code ec;
+        const std::string canonical = std::filesystem::weakly_canonical(path, ec).string();
+        return ec ? path : canonical;
+    }
+
+    std::map<std::string, int> uses_;                         // layers still to read each file
+    std::map<std::string, std::shared_ptr<const Json>> parsed_;  // files named by more layers
 
     Document& doc_;
     Reader& reader_;

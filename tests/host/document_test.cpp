@@ -200,6 +200,23 @@ TEST_F(DocumentTest, GeoJsonGivesEveryGeometryTypeAndFitsTheDataIntoTheCanvas) {
     EXPECT_DOUBLE_EQ(view.TransformPoint({200, 100}).y, 100.0);
 }
 
+TEST_F(DocumentTest, LayersSharingAGeoJsonFileEachGetItsFeatures) {
+    dir_.Write("roads.geojson", R"({"type": "FeatureCollection", "features": [
+        {"type": "Feature", "properties": {}, "geometry": {"type": "LineString", "coordinates": [[0, 0], [9, 9]]}},
+        {"type": "Feature", "properties": {}, "geometry": null}]})");
+    // Read once for all three layers, under any spelling; a hidden layer still uses it up.
+    const auto doc = Accepted(R"({"symbols": {"casing": {"kind": "simpleLine", "width": 2},
+                                              "core": {"kind": "simpleLine"}},
+        "layers": [{"symbol": "casing", "geojson": "roads.geojson"},
+                   {"symbol": "core", "geojson": "roads.geojson", "visible": false},
+                   {"symbol": "core", "geojson": "./roads.geojson"}]})");
+    ASSERT_NE(doc, nullptr);
+    ASSERT_EQ(doc->layers.size(), 2u);
+    EXPECT_EQ(doc->layers[0].features.size(), 1u);
+    EXPECT_EQ(doc->layers[1].features.size(), 1u);
+    EXPECT_EQ(doc->layers[1].features[0].parts, doc->layers[0].features[0].parts);
+}
+
 TEST_F(DocumentTest, ViewBoxAndMarginPlaceTheWorldAndYUpKeepsItsDirection) {
     dir_.Write("p.geojson", R"({"type": "LineString", "coordinates": [[0, 0], [1, 1]]})");
     const std::string layers = R"("symbols": {"l": {"kind": "simpleLine"}},
