@@ -4,6 +4,9 @@
 #include "pictor/guarded.h"
 
 namespace Pictor {
+
+// Thrown past the point budget; the guard around each operation turns it into a status.
+struct RecordingBudgetExceeded {};
 namespace {
 
 // A closed four-point figure along the rectangle's edges, mapped to device pixels.
@@ -36,7 +39,13 @@ std::string_view OpKindName(OpKind kind) {
     return "Unknown";
 }
 
-RecordedOp& RecordingCanvas::Begin(OpKind kind, const DrawState& state, int tag) {
+RecordedOp& RecordingCanvas::Begin(OpKind kind, const DrawState& state, int tag, size_t devicePoints) {
+    const size_t points = devicePoints + (state.clip ? state.clip->Points().size() : 0);
+    if (overBudget_ || points > budget_ - charged_) {
+        overBudget_ = true;
+        throw RecordingBudgetExceeded{};
+    }
+    charged_ += points;
     RecordedOp op;
     op.kind = kind;
     op.tag = tag;
@@ -52,7 +61,7 @@ RecordedOp& RecordingCanvas::BeginFill(OpKind kind, const DrawState& state, cons
                                        GraphicsPath device, int tag) {
     // Copied before the operation is added, so that a failed copy leaves no half-recorded fill.
     std::shared_ptr<const Brush> copy = brush.Clone();
-    RecordedOp& op = Begin(kind, state, tag);
+    RecordedOp& op = Begin(kind, state, tag, device.Points().size());
     op.device = std::move(device);
     op.brush = std::move(copy);
     return op;
@@ -63,7 +72,7 @@ Status RecordingCanvas::DrawPath(const DrawState& state, const Pen& pen, const G
         GraphicsPath device = path;
         device.Transform(&state.world);
         Pen copy = pen;
-        RecordedOp& op = Begin(OpKind::DrawPath, state, tag);
+        RecordedOp& op = Begin(OpKind::DrawPath, state, tag, device.Points().size());
         op.device = std::move(device);
         op.pen = std::move(copy);
     });
@@ -85,7 +94,7 @@ Status RecordingCanvas::DrawLine(const DrawState& state, const Pen& pen, const P
         device.AppendRaw(state.world.TransformPoint(from), PathPointStart);
         device.AppendRaw(state.world.TransformPoint(to), PathPointLine);
         Pen copy = pen;
-        RecordedOp& op = Begin(OpKind::DrawLine, state, tag);
+        RecordedOp& op = Begin(OpKind::DrawLine, state, tag, device.Points().size());
         op.device = std::move(device);
         op.from = from;
         op.to = to;
@@ -115,7 +124,7 @@ Status RecordingCanvas::DrawImage(const DrawState& state, const Image& image, co
     return Guarded([&] {
         GraphicsPath device;
         AppendMappedRectangle(&device, state.world, dest);
-        RecordedOp& op = Begin(OpKind::DrawImage, state, tag);
+        RecordedOp& op = Begin(OpKind::DrawImage, state, tag, device.Points().size());
         op.device = std::move(device);
         op.rect = dest;
         op.imageWidth = image.GetWidth();

@@ -1,6 +1,7 @@
 // A canvas that keeps every drawing call, for tests and drawing dumps.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -50,8 +51,14 @@ public:
     const std::vector<RecordedOp>& Operations() const { return ops_; }
     void Clear() { ops_.clear(); }
 
+    // At most `points` device points are recorded in all (figures and clips, Clear or not): an
+    // operation past the budget is dropped, reported as GenericError, and OverBudget() says so.
+    void SetPointBudget(size_t points) { budget_ = points; }
+    bool OverBudget() const { return overBudget_; }
+
 private:
-    RecordedOp& Begin(OpKind kind, const DrawState& state, int tag);
+    // The new operation, charged with the points of its device figure and its clip.
+    RecordedOp& Begin(OpKind kind, const DrawState& state, int tag, size_t devicePoints);
     // A fill with a copy of `brush` over `device`, the outline already in device pixels.
     RecordedOp& BeginFill(OpKind kind, const DrawState& state, const Brush& brush, GraphicsPath device,
                           int tag);
@@ -59,6 +66,9 @@ private:
     int width_;
     int height_;
     std::vector<RecordedOp> ops_;
+    size_t budget_ = SIZE_MAX;
+    size_t charged_ = 0;
+    bool overBudget_ = false;
 };
 
 }  // namespace Pictor

@@ -272,6 +272,17 @@ TEST_F(DumpTest, RefusesRendersBeyondItsCaps) {
     EXPECT_NE(small.Error().find("more than 3 points"), std::string::npos) << small.Error();
     EXPECT_FALSE(small.AddPath(LineAndCurve()));  // stays failed
 
+    // The recording itself stops at its budget, within one feature's drawing.
+    Pictor::RecordingCanvas bounded(200, 100);
+    bounded.SetPointBudget(5);
+    Pictor::Graphics g(&bounded);
+    for (int i = 0; i < 100; ++i) g.DrawLine(&pen, PointD(0, i), PointD(1, i));
+    EXPECT_EQ(bounded.Operations().size(), 2u);
+    EXPECT_TRUE(bounded.OverBudget());
+    dump::DumpBuilder builder(bounded, 5);
+    EXPECT_FALSE(builder.TakeOperations());
+    EXPECT_NE(builder.Error().find("more than 5 points"), std::string::npos) << builder.Error();
+
     const std::vector<symbolhost::LogEntry> chatty(dump::kMaxDumpLogEntries + 1);
     std::string error;
     EXPECT_FALSE(dump::DumpRecording(canvas_, chatty, &error).has_value());

@@ -312,6 +312,9 @@ bool DumpBuilder::AppendOperation(const Pictor::RecordedOp& op) {
 
 bool DumpBuilder::TakeOperations() noexcept {
     if (!error_.empty()) return false;
+    if (canvas_->OverBudget()) {
+        return Fail("the render drew more than " + std::to_string(maxPoints_) + " points, too many to dump");
+    }
     return Guarded(
         [&] {
             const std::vector<Pictor::RecordedOp>& ops = canvas_->Operations();

@@ -298,6 +298,9 @@ bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progres
 std::optional<dump::Json> DumpMap(const Document& document, const symbolhost::CaptureLog& log,
                                   const Progress& progress, std::string* error) {
     Pictor::RecordingCanvas canvas(document.canvas.width, document.canvas.height);
+    // Bounded while a feature draws, not only between features: one feature alone could record
+    // gigabytes before the dump saw it.
+    canvas.SetPointBudget(dump::kMaxDumpPoints);
     dump::DumpBuilder builder(canvas);
     bool drawn = false;
     {
