@@ -161,7 +161,11 @@ void CGIS_CompoundMarkerSymbolize::DrawMembers(IGIS_CompoundMarkerSymbol* marker
 
         placed->SetXOffset(0.0);
         placed->SetYOffset(0.0);
-        const symbolize::NaturalSize natural = MemberNaturalSize(copy.get());
+        // The natural size is looked up (a resource search) only for a member that asks for it.
+        const bool unsetWidth = std::abs(kUnsetSize - ValueOr(placed->GetWidth(), kUnsetSize)) < kTolerance;
+        const bool unsetHeight = std::abs(kUnsetSize - ValueOr(placed->GetHeight(), kUnsetSize)) < kTolerance;
+        const symbolize::NaturalSize natural =
+            unsetWidth || unsetHeight ? MemberNaturalSize(copy.get()) : symbolize::NaturalSize{};
         placed->SetWidth(ScaledSize(placed->GetWidth(), natural.width, factors.width));
         placed->SetHeight(ScaledSize(placed->GetHeight(), natural.height, factors.height));
         if (flipY) placed->SetFlipY(!ValueOr(placed->GetFlipY(), false));
