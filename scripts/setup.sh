@@ -8,6 +8,7 @@ packages=(
   libcairo2-dev libpango1.0-dev libfontconfig-dev libfreetype-dev
   nlohmann-json3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libagg-dev
   librsvg2-dev
   fonts-dejavu-core fonts-wqy-zenhei
 )
