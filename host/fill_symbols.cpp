@@ -12,14 +12,7 @@ constexpr size_t kMaxMembers = 1024;
 
 }  // namespace
 
-FillOutlineHolder::FillOutlineHolder(const FillOutlineHolder& other) {
-    if (!other.line_) return;
-    SymbolPtr<> clone(other.line_->Clone());
-    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-    if (line == nullptr) throw std::bad_alloc();  // a fill without its line is not a copy
-    clone.release();
-    line_.reset(line);
-}
+FillOutlineHolder::FillOutlineHolder(const FillOutlineHolder& other) : line_(ShareLine(other.line_.get())) {}
 
 LineFillSymbol::LineFillSymbol(const LineFillSymbol& other) = default;
 
@@ -55,9 +48,7 @@ IGIS_Symbol* PictureFillSymbol::Clone() const noexcept { return CopyOf(*this); }
 CompoundFillSymbol::CompoundFillSymbol(const CompoundFillSymbol& other) : SymbolBase(other) {
     members_.reserve(other.members_.size());
     for (const Member& member : other.members_) {
-        SymbolPtr<> clone(member.symbol ? member.symbol->Clone() : nullptr);
-        if (member.symbol && !clone) throw std::bad_alloc();  // a compound without a member is not a copy
-        members_.push_back(Member{std::move(clone), member.visible});
+        members_.push_back(Member{SymbolPtr<>(Share(member.symbol.get())), member.visible});
     }
 }
 

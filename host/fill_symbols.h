@@ -1,5 +1,5 @@
-// Concrete line, gradient, picture and compound fills of the reference host. Copies are deep: a
-// cloned fill owns its own outline, hatch line and members.
+// Concrete line, gradient, picture and compound fills of the reference host. A cloned fill shares
+// its outline, hatch line and members with the original (see host/symbols.h).
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,11 @@
 
 namespace symbolhost {
 
-// The outline every fill may carry, owned by the fill and cloned with it.
+// The outline every fill may carry, held by the fill and shared with its clones.
 class FillOutlineHolder {
 public:
     FillOutlineHolder() = default;
-    FillOutlineHolder(const FillOutlineHolder& other);  // clones the outline; throws bad_alloc
+    FillOutlineHolder(const FillOutlineHolder& other);  // shares the outline; throws bad_alloc
     FillOutlineHolder& operator=(const FillOutlineHolder&) = delete;
     IGIS_LineSymbol* Get() const { return line_.get(); }
     // Takes ownership of `line`; null removes the outline.
@@ -28,7 +28,7 @@ private:
 class SYMBOLHOST_API LineFillSymbol final : public SymbolBase<IGIS_LineFillSymbol> {
 public:
     LineFillSymbol() = default;
-    LineFillSymbol(const LineFillSymbol& other);  // clones outline and hatch line; throws bad_alloc
+    LineFillSymbol(const LineFillSymbol& other);  // shares outline and hatch line; throws bad_alloc
     LineFillSymbol& operator=(const LineFillSymbol&) = delete;
     IGIS_Symbol* Clone() const noexcept override;
     int32_t GetType() const noexcept override { return SymbolTypeLineFill; }
@@ -143,7 +143,7 @@ private:
 class SYMBOLHOST_API CompoundFillSymbol final : public SymbolBase<IGIS_CompoundFillSymbol> {
 public:
     CompoundFillSymbol() = default;
-    CompoundFillSymbol(const CompoundFillSymbol& other);  // clones every member; throws bad_alloc
+    CompoundFillSymbol(const CompoundFillSymbol& other);  // shares every member; throws bad_alloc
     CompoundFillSymbol& operator=(const CompoundFillSymbol&) = delete;
     IGIS_Symbol* Clone() const noexcept override;
     int32_t GetType() const noexcept override { return SymbolTypeCompoundFill; }

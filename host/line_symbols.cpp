@@ -39,14 +39,11 @@ IGIS_Symbol* HashLineSymbol::Clone() const noexcept { return new (std::nothrow) 
 
 // ---- compound line ------------------------------------------------------------------------
 
-// Deep: each member is cloned, so changing or releasing one symbol's members leaves the other's
-// alone.
+// Members are shared with the original, which may be released on its own.
 CompoundLineSymbol::CompoundLineSymbol(const CompoundLineSymbol& other) : SymbolBase(other) {
     members_.reserve(other.members_.size());
     for (const Member& member : other.members_) {
-        SymbolPtr<> clone(member.symbol ? member.symbol->Clone() : nullptr);
-        if (member.symbol && !clone) throw std::bad_alloc();  // a compound without a member is not a copy
-        members_.push_back(Member{std::move(clone), member.enabled});
+        members_.push_back(Member{SymbolPtr<>(Share(member.symbol.get())), member.enabled});
     }
 }
 

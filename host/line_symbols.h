@@ -96,7 +96,7 @@ private:
 class SYMBOLHOST_API CompoundLineSymbol final : public SymbolBase<IGIS_CompoundLineSymbol> {
 public:
     CompoundLineSymbol() = default;
-    CompoundLineSymbol(const CompoundLineSymbol& other);  // clones every member; throws bad_alloc
+    CompoundLineSymbol(const CompoundLineSymbol& other);  // shares every member; throws bad_alloc
     CompoundLineSymbol& operator=(const CompoundLineSymbol&) = delete;
     IGIS_Symbol* Clone() const noexcept override;
     int32_t GetType() const noexcept override { return SymbolTypeCompoundLine; }

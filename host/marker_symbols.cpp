@@ -94,15 +94,15 @@ CompoundMarkerSymbol::CompoundMarkerSymbol()
     : MarkerBase(kCompoundSize),
       extent_{-kCompoundSize / 2, kCompoundSize / 2, -kCompoundSize / 2, kCompoundSize / 2} {}
 
-// Deep: every member is cloned, so the copy can be resized or released on its own.
+// Members are shared with the original: the copy can be resized, turned or released on its own.
 CompoundMarkerSymbol::CompoundMarkerSymbol(const CompoundMarkerSymbol& other)
     : MarkerBase(other), anchor_(other.anchor_), extent_(other.extent_) {
     members_.reserve(other.members_.size());
     for (const Member& member : other.members_) {
-        SymbolPtr<> clone(member.marker->Clone());
-        IGIS_MarkerSymbol* marker = AsMarkerSymbol(clone.get());
+        SymbolPtr<> shared(Share(member.marker.get()));
+        IGIS_MarkerSymbol* marker = AsMarkerSymbol(shared.get());
         if (marker == nullptr) throw std::bad_alloc();  // a stack missing a member is not a copy
-        clone.release();
+        shared.release();
         members_.push_back({SymbolPtr<IGIS_MarkerSymbol>(marker), member.visible});
     }
 }

@@ -244,7 +244,8 @@ private:
     int32_t option_ = 0;
 };
 
-// Members are owned and drawn in the order they were added, each over the ones before it.
+// Members are held (shared with clones) and drawn in the order they were added, each over the ones
+// before it.
 class SYMBOLHOST_API CompoundMarkerSymbol final : public MarkerBase<IGIS_CompoundMarkerSymbol> {
 public:
     // A 10 mm stack over a 10 mm design box centred on the anchor, so member offsets are

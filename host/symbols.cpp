@@ -12,6 +12,25 @@ constexpr size_t kMaxDashEntries = 1024;
 
 }  // namespace
 
+IGIS_Symbol* Share(const IGIS_Symbol* symbol) {
+    if (symbol == nullptr) return nullptr;
+    if (const auto* shared = dynamic_cast<const SharedSymbol*>(symbol)) {
+        shared->AddReference();
+        // Held members are not changed (see the header), so handing out the same object is safe.
+        return const_cast<IGIS_Symbol*>(symbol);
+    }
+    IGIS_Symbol* copy = symbol->Clone();
+    if (copy == nullptr) throw std::bad_alloc();
+    return copy;
+}
+
+IGIS_LineSymbol* ShareLine(const IGIS_Symbol* symbol) {
+    SymbolPtr<> held(Share(symbol));
+    IGIS_LineSymbol* line = held ? held->GetLineSymbol() : nullptr;
+    if (line != nullptr) held.release();
+    return line;
+}
+
 IGIS_Symbol* SimpleLineSymbol::Clone() const noexcept {
     try {
         return new SimpleLineSymbol(*this);
@@ -32,8 +51,7 @@ void SimpleLineSymbol::GetDashPattern(double** pattern, int32_t* count) const no
     *count = static_cast<int32_t>(dashes_.size());
 }
 
-// Deep: the copy draws its own clone of the outline, so changing or releasing one symbol's
-// outline leaves the other's alone.
+// The copy shares the outline; releasing either fill leaves the other's outline alone.
 SimpleFillSymbol::SimpleFillSymbol(const SimpleFillSymbol& other)
     : SymbolBase(other),
       clockwise_(other.clockwise_),
@@ -42,12 +60,7 @@ SimpleFillSymbol::SimpleFillSymbol(const SimpleFillSymbol& other)
       transparency_(other.transparency_),
       backgroundTransparency_(other.backgroundTransparency_),
       style_(other.style_) {
-    if (!other.outline_) return;
-    SymbolPtr<> clone(other.outline_->Clone());
-    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-    if (line == nullptr) throw std::bad_alloc();  // a fill without its outline is not a copy
-    clone.release();
-    outline_.reset(line);
+    outline_.reset(ShareLine(other.outline_.get()));
 }
 
 IGIS_Symbol* SimpleFillSymbol::Clone() const noexcept {
@@ -58,7 +71,7 @@ IGIS_Symbol* SimpleFillSymbol::Clone() const noexcept {
     }
 }
 
-// Deep, like the simple fill: the copy owns clones of the outline and the marker.
+// Like the simple fill: the copy shares the outline and the marker.
 MarkerFillSymbol::MarkerFillSymbol(const MarkerFillSymbol& other)
     : SymbolBase(other),
       clockwise_(other.clockwise_),
@@ -67,17 +80,8 @@ MarkerFillSymbol::MarkerFillSymbol(const MarkerFillSymbol& other)
       separationY_(other.separationY_),
       offsetX_(other.offsetX_),
       offsetY_(other.offsetY_) {
-    if (other.outline_) {
-        SymbolPtr<> clone(other.outline_->Clone());
-        IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-        if (line == nullptr) throw std::bad_alloc();
-        clone.release();
-        outline_.reset(line);
-    }
-    if (other.marker_) {
-        marker_.reset(other.marker_->Clone());
-        if (!marker_) throw std::bad_alloc();
-    }
+    outline_.reset(ShareLine(other.outline_.get()));
+    marker_.reset(Share(other.marker_.get()));
 }
 
 IGIS_Symbol* MarkerFillSymbol::Clone() const noexcept {

@@ -1,7 +1,11 @@
 // Concrete symbols of the reference host. Each implements its kind's view with plain members
-// and setters; copies are deep, so Clone gives an independent symbol.
+// and setters. A symbol held by another (an outline, a hatch line, a compound's member) is shared,
+// not copied: Clone copies a symbol's own settings and shares its members, so a symbol named by
+// many compounds exists once. A member is therefore not changed once it is held; to change one
+// compound's member, hand that compound a new member.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -12,11 +16,31 @@
 
 namespace symbolhost {
 
+// The reference count every host symbol carries. Release drops one reference; the last one
+// deletes. Counting is atomic, since one shared member may be released from several threads.
+class SharedSymbol {
+public:
+    void AddReference() const noexcept { references_.fetch_add(1, std::memory_order_relaxed); }
+
+protected:
+    SharedSymbol() = default;
+    SharedSymbol(const SharedSymbol&) noexcept {}  // a copy starts with its own one reference
+    SharedSymbol& operator=(const SharedSymbol&) = delete;
+    ~SharedSymbol() = default;
+    // True when the caller held the last reference.
+    bool DropReference() const noexcept { return references_.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+
+private:
+    mutable std::atomic<int32_t> references_{1};
+};
+
 // Answers every typed-view query with null; each concrete symbol overrides its own.
 template <typename View>
-class SymbolBase : public View {
+class SymbolBase : public View, public SharedSymbol {
 public:
-    void Release() noexcept override { delete this; }
+    void Release() noexcept override {
+        if (DropReference()) delete this;
+    }
     IGIS_LibMarkerSymbol* GetLibMarkerSymbol() noexcept override { return nullptr; }
     IGIS_CharMarkerSymbol* GetCharMarkerSymbol() noexcept override { return nullptr; }
     IGIS_PictureMarkerSymbol* GetPictureMarkerSymbol() noexcept override { return nullptr; }
@@ -54,6 +78,13 @@ IGIS_Symbol* CopyOf(const Symbol& symbol) noexcept {
         return nullptr;
     }
 }
+
+// Another reference to `symbol` for a second holder: a host symbol is shared, any other symbol
+// is cloned. Throws bad_alloc when that clone fails, so no holder is left with a silent gap.
+SYMBOLHOST_API IGIS_Symbol* Share(const IGIS_Symbol* symbol);
+
+// Share for a holder of line symbols: null when `symbol` is no line symbol.
+SYMBOLHOST_API IGIS_LineSymbol* ShareLine(const IGIS_Symbol* symbol);
 
 // Releases a symbol when it goes out of scope.
 struct SymbolReleaser {

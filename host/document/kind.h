@@ -131,7 +131,7 @@ const Kind& TextBoxKind();
 std::vector<Property> MarkerPlacementProperties(double defaultSize, double minSize);
 
 // How a compound kind reaches its stack of members. `count`, `member` and `shown` read any symbol
-// of the kind; `add` (which owns the copy it is handed) and `hide` reach only symbols the kind's
+// of the kind; `add` (which takes over the reference it is handed) and `hide` reach only symbols the kind's
 // `make` created.
 struct MemberStack {
     std::function<int32_t(IGIS_Symbol&)> count;
@@ -148,9 +148,6 @@ inline constexpr size_t kMaxStackMembers = 64;
 // `hiddenKey`, the indices of members kept but not drawn.
 std::vector<Property> MemberStackProperties(std::string_view membersKey, std::string_view hiddenKey,
                                             Shape shape, std::string_view membersMeaning, MemberStack stack);
-
-// A fill's own copy of an outline member: a clone of `member` when it is a line symbol, else null.
-IGIS_LineSymbol* CloneOutline(IGIS_Symbol* member);
 
 // Building blocks for the kind tables: each makes a Property from typed accessors.
 template <typename S>
@@ -249,7 +246,7 @@ std::vector<Property> FillOutlineProperties() {
             "outline", Shape::Line, "the line symbol drawn along the edge; null for none",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); },
             [](IGIS_Symbol& s, IGIS_Symbol* member) {
-                static_cast<Fill&>(s).SetOutline(CloneOutline(member));
+                static_cast<Fill&>(s).SetOutline(ShareLine(member));
             }),
         BooleanProperty(
             "outlineClockwise", true, "run the outline clockwise as seen on the picture",

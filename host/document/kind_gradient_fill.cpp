@@ -80,7 +80,7 @@ Kind Make() {
         SymbolProperty(
             "outline", Shape::Line, "a simpleLine drawn along the edge; null for none (other line kinds are refused)",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return s.GetFillSymbol()->GetOutlineSymbol(); },
-            [](IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetOutline(CloneOutline(member)); }),
+            [](IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetOutline(ShareLine(member)); }),
     };
     // Left out, the table runs evenly from the start colour to the end colour.
     for (Property& p : kind.properties) {

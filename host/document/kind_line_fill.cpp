@@ -27,7 +27,7 @@ Kind Make() {
         SymbolProperty(
             "line", Shape::Line, "the line symbol that draws every hatch line; null draws only the outline",
             [](IGIS_Symbol& s) -> IGIS_Symbol* { return View(s).GetHatchLineSymbol(); },
-            [](IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetHatchLine(CloneOutline(member)); }),
+            [](IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetHatchLine(ShareLine(member)); }),
         NumberProperty(
             "separation", 2.0, kSeparation,
             "distance between neighbouring lines; one that lays out more than 100000 lines over a "

@@ -16,7 +16,7 @@ IGIS_MarkerFillSymbol& View(IGIS_Symbol& s) { return *s.GetMarkerFillSymbol(); }
 MarkerFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<MarkerFillSymbol&>(s); }
 
 // The fill keeps its own copy of its marker.
-void SetMarker(IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetMarker(member ? member->Clone() : nullptr); }
+void SetMarker(IGIS_Symbol& s, IGIS_Symbol* member) { Edit(s).SetMarker(Share(member)); }
 
 Kind Make() {
     Kind kind;

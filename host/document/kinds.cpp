@@ -44,13 +44,6 @@ const Kind* FindKindOfType(int32_t type) {
     return nullptr;
 }
 
-IGIS_LineSymbol* CloneOutline(IGIS_Symbol* member) {
-    SymbolPtr<> clone(member ? member->Clone() : nullptr);
-    IGIS_LineSymbol* line = clone ? clone->GetLineSymbol() : nullptr;
-    if (line != nullptr) clone.release();
-    return line;
-}
-
 std::string_view ShapeName(Shape shape) {
     switch (shape) {
         case Shape::Marker:
@@ -183,10 +176,11 @@ std::vector<Property> MemberStackProperties(std::string_view membersKey, std::st
         for (int32_t i = 0; i < count; ++i) list.push_back(stack.member(s, i));
         return list;
     };
-    // Each member is copied; a new symbol has none, so members join in document order.
+    // Each member is shared, not copied: a symbol named by many compounds is built once. A new
+    // symbol has no members, so members join in document order.
     auto setMembers = [stack](IGIS_Symbol& s, const MemberList& list) {
         for (IGIS_Symbol* member : list) {
-            if (member != nullptr) stack.add(s, member->Clone());
+            if (member != nullptr) stack.add(s, Share(member));
         }
     };
     auto hidden = [stack](IGIS_Symbol& s) {

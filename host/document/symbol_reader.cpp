@@ -166,7 +166,7 @@ private:
     Reader& reader_;
     std::map<std::string, Slot, std::less<>> slots_;
     std::vector<std::string> chain_;   // names being built, outermost first
-    std::vector<SymbolPtr<>> inline_;  // inline members, kept until their owners have cloned them
+    std::vector<SymbolPtr<>> inline_;  // inline members, kept until their owners hold them
 };
 
 }  // namespace

@@ -429,6 +429,24 @@ TEST_F(DocumentTest, HostileInputIsRefusedWithinItsCaps) {
     EXPECT_EQ(r.diagnostics.Lines().back(), "... and 15 more faults");
 }
 
+TEST_F(DocumentTest, WideNestedCompoundsShareTheirMembersInsteadOfCopyingThem) {
+    // Five levels of 64 references each: copied, the top would hold 64^5 leaves.
+    std::string text = R"({"symbols": {"c0": {"kind": "simpleLine"})";
+    for (int level = 1; level <= 5; ++level) {
+        text += R"(, "c)" + std::to_string(level) + R"(": {"kind": "compoundLine", "lines": [)";
+        for (int i = 0; i < 64; ++i) text += (i ? ", \"c" : "\"c") + std::to_string(level - 1) + "\"";
+        text += "]}";
+    }
+    const auto doc = Accepted(text + "}}");
+    ASSERT_NE(doc, nullptr);
+    auto named = [&](int level) { return doc->symbols.Find("c" + std::to_string(level))->symbol.get(); };
+    for (int level = 1; level <= 5; ++level) {
+        IGIS_CompoundLineSymbol* stack = named(level)->GetCompoundLineSymbol();
+        ASSERT_EQ(stack->GetLineCount(), 64);
+        for (int32_t i : {0, 63}) EXPECT_EQ(stack->GetLine(&i), named(level - 1)) << "level " << level;
+    }
+}
+
 TEST_F(DocumentTest, AMissingDocumentIsRefused) {
     const ReadResult r = ReadDocument(dir_.Path() + "/none.json");
     EXPECT_EQ(r.document, nullptr);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "host/stores.h"
@@ -357,27 +358,25 @@ TEST_F(SymbolCloneTest, LineCloneIsIndependentAndHandsOutFreshDashes) {
     solid.GetDashPattern(nullptr, nullptr);  // tolerated
 }
 
-TEST_F(SymbolCloneTest, FillCloneOwnsADeepCopyOfItsOutline) {
-    SimpleFillSymbol fill;
+TEST_F(SymbolCloneTest, CloneSharesItsOutlineAndOutlivesTheOriginal) {
+    auto fill = std::make_unique<SimpleFillSymbol>();
     auto* outline = new SimpleLineSymbol;
     outline->SetWidth(1.5);
-    fill.SetOutline(outline);
-    fill.SetColor(0x00FF00);
+    fill->SetOutline(outline);
+    fill->SetColor(0x00FF00);
 
-    SymbolPtr<> clone(fill.Clone());
+    SymbolPtr<> clone(fill->Clone());
     ASSERT_NE(clone, nullptr);
     IGIS_SimpleFillSymbol* copy = clone->GetSimpleFillSymbol();
     ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetOutlineSymbol(), outline);  // shared, not copied
+    fill->SetColor(0x0000FF);
+    fill.reset();  // releases the original's reference only
     EXPECT_EQ(*copy->GetColor(), 0x00FF00u);
-    IGIS_LineSymbol* copiedOutline = copy->GetOutlineSymbol();
-    ASSERT_NE(copiedOutline, nullptr);
-    EXPECT_NE(copiedOutline, outline);
+    EXPECT_EQ(copy->GetOutlineSymbol()->GetSimpleLineSymbol()->GetWidth(), 1.5);
 
-    outline->SetWidth(4.0);
-    fill.SetOutline(nullptr);  // releases the original outline
-    EXPECT_EQ(copiedOutline->GetSimpleLineSymbol()->GetWidth(), 1.5);
-
-    SymbolPtr<> bare(fill.Clone());
+    SimpleFillSymbol bareFill;
+    SymbolPtr<> bare(bareFill.Clone());
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(bare->GetFillSymbol()->GetOutlineSymbol(), nullptr);
 }

@@ -204,15 +204,17 @@ TEST_F(CompoundMarkerTest, RejectedInputIsReported) {
     EXPECT_TRUE(Ops().empty());
 }
 
-TEST_F(CompoundMarkerTest, CopiesOwnTheirMembers) {
+TEST_F(CompoundMarkerTest, CopiesShareMembersAndKeepTheirOwnPlacement) {
     AddTick(2, 0);
-    AddTick(0, 0);
+    AddTick(0, 0);  // the last member lands on the point
     symbolhost::SymbolPtr<> copy(stack_.Clone());
     ASSERT_NE(copy, nullptr);
     const int32_t first = 0;
-    stack_.GetMarker(&first)->SetXOffset(5);
+    IGIS_CompoundMarkerSymbol* shared = copy->GetCompoundMarkerSymbol();
+    EXPECT_EQ(shared->GetMarker(&first), stack_.GetMarker(&first));
+    stack_.SetXOffset(7);  // the original's own setting, not the copy's
     Draw(copy.get(), {kAnchor});
-    ExpectNear(Start(0), {kAnchor.x + 2 * kScale, kAnchor.y});  // not 5 mm: the copy's own member
+    ExpectNear(Start(0), {kAnchor.x + 2 * kScale, kAnchor.y});
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/symbolize/render.h"
 
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "contracts/symbol/fill.h"
@@ -136,7 +137,10 @@ bool DrawFeature(IGIS_Symbolize& service, const Document& document, const Featur
     IGIS_Symbol* symbol = entry.symbol.get();
     if (feature.geometry == Geometry::Text) {
         symbolhost::SymbolPtr<> withText;
-        if (entry.kind->withText) withText = entry.kind->withText(*symbol, feature.text);
+        if (entry.kind->withText) {
+            withText = entry.kind->withText(*symbol, feature.text);
+            if (!withText) throw std::bad_alloc();  // never the stored text in place of the feature's
+        }
         const TextBox box{feature.box.x1, feature.box.x2, feature.box.y1, feature.box.y2};
         service.SymbolizeText(withText ? withText.get() : symbol, &info, &box);
         return true;
