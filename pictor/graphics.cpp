@@ -2,6 +2,7 @@
 #include "pictor/guarded.h"
 #include "contracts/pictor/graphics.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <new>
@@ -72,6 +73,49 @@ bool UsableBrush(const Brush& brush) {
     return false;
 }
 
+// Work units of drawing calls. Rasterizing costs about one unit per pixel row an edge crosses
+// and per 64 pixels covered, on top of a call's own cost (kCallCost) and one unit per point:
+// counting points alone would let a path of many overlapping strokes, or one stroke as wide as
+// the surface, take far longer than its units say.
+constexpr int64_t kCallCost = 16;
+constexpr double kPixelsPerUnit = 64.0;
+
+// `halfWidth` in device pixels widens every edge (a stroke's pen) and the bounds.
+int64_t RasterCost(const std::vector<PointD>& points, const uint8_t* types, const Matrix& world, double halfWidth,
+                   const Canvas& canvas) {
+    double rows = 0.0;
+    double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    PointD previous;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const PointD d = world.TransformPoint(points[i]);
+        x1 = std::min(x1, d.x);
+        y1 = std::min(y1, d.y);
+        x2 = std::max(x2, d.x);
+        y2 = std::max(y2, d.y);
+        const bool starts = i == 0 || (types != nullptr && (types[i] & PathPointTypeMask) == PathPointStart);
+        if (!starts) rows += std::abs(d.y - previous.y) + 2.0 * halfWidth;
+        previous = d;
+    }
+    const double w = std::clamp(x2 + halfWidth, 0.0, double(canvas.GetWidth())) -
+                     std::clamp(x1 - halfWidth, 0.0, double(canvas.GetWidth()));
+    const double h = std::clamp(y2 + halfWidth, 0.0, double(canvas.GetHeight())) -
+                     std::clamp(y1 - halfWidth, 0.0, double(canvas.GetHeight()));
+    // Finite inputs keep both sums finite; the cap keeps the conversion defined.
+    const double raster = std::min(rows + std::max(w, 0.0) * std::max(h, 0.0) / kPixelsPerUnit, 1e15);
+    return kCallCost + static_cast<int64_t>(points.size()) + static_cast<int64_t>(raster);
+}
+
+// A pen's half width in device pixels, with the pixel antialiasing adds.
+double HalfWidth(const Pen& pen, const Matrix& world) {
+    double e[6];
+    world.GetElements(e);
+    const double scale = std::sqrt(std::abs(e[0] * e[3] - e[1] * e[2]));
+    return std::min(pen.GetWidth() * scale, 1e9) / 2.0 + 1.0;
+}
+
+std::vector<PointD> Corners(const RectD& r) {
+    return {{r.x, r.y}, {r.x + r.width, r.y}, {r.x + r.width, r.y + r.height}, {r.x, r.y + r.height}, {r.x, r.y}};
+}
 
 }  // namespace
 
@@ -189,6 +233,9 @@ Status Graphics::DrawPath(const Pen* pen, const GraphicsPath* path, int tag) {
     return Guarded([&] {
         if (!pen || !path || !UsablePen(*pen) || !Finite(*path)) return InvalidParameter;
         if (path->IsEmpty()) return Ok;
+        if (!Charge(RasterCost(path->Points(), path->Types().data(), state_.world, HalfWidth(*pen, state_.world),
+                               *canvas_)))
+            return ValueOverflow;
         return canvas_->DrawPath(state_, *pen, *path, tag);
     });
 }
@@ -198,6 +245,8 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path, int tag)
     return Guarded([&] {
         if (!brush || !path || !UsableBrush(*brush) || !Finite(*path)) return InvalidParameter;
         if (path->IsEmpty()) return Ok;
+        if (!Charge(RasterCost(path->Points(), path->Types().data(), state_.world, 1.0, *canvas_)))
+            return ValueOverflow;
         return canvas_->FillPath(state_, *brush, *path, tag);
     });
 }
@@ -206,6 +255,8 @@ Status Graphics::DrawLine(const Pen* pen, const PointD& from, const PointD& to, 
     if (!canvas_) return WrongState;
     return Guarded([&] {
         if (!pen || !UsablePen(*pen) || !Finite(from) || !Finite(to)) return InvalidParameter;
+        if (!Charge(RasterCost({from, to}, nullptr, state_.world, HalfWidth(*pen, state_.world), *canvas_)))
+            return ValueOverflow;
         return canvas_->DrawLine(state_, *pen, from, to, tag);
     });
 }
@@ -221,6 +272,7 @@ Status Graphics::FillRectangle(const Brush* brush, const RectD& rect, int tag) {
             return InvalidParameter;
         }
         if (rect.width == 0 || rect.height == 0) return Ok;
+        if (!Charge(RasterCost(Corners(rect), nullptr, state_.world, 1.0, *canvas_))) return ValueOverflow;
         return canvas_->FillRectangle(state_, *brush, rect, tag);
     });
 }
@@ -236,6 +288,7 @@ Status Graphics::FillEllipse(const Brush* brush, float x, float y, float width, 
         if (!brush || !UsableBrush(*brush) || !Finite(box) || box.width < 0 || box.height < 0)
             return InvalidParameter;
         if (box.width == 0 || box.height == 0) return Ok;
+        if (!Charge(RasterCost(Corners(box), nullptr, state_.world, 1.0, *canvas_))) return ValueOverflow;
         return canvas_->FillEllipse(state_, *brush, box, tag);
     });
 }
@@ -245,6 +298,9 @@ Status Graphics::DrawImage(const Image* image, const PointD& at, int tag) {
     return Guarded([&] {
         if (!image || !UsableImage(*image) || !Finite(at)) return InvalidParameter;
         const RectD dest{at.x, at.y, double(image->GetWidth()), double(image->GetHeight())};
+        if (!Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
+                    int64_t{image->GetWidth()} * image->GetHeight() / 4096))
+            return ValueOverflow;
         return canvas_->DrawImage(state_, *image, dest, tag);
     });
 }
@@ -254,8 +310,11 @@ Status Graphics::DrawImage(const Image* image, int x, int y, int width, int heig
     return Guarded([&] {
         if (!image || !UsableImage(*image) || width < 0 || height < 0) return InvalidParameter;
         if (width == 0 || height == 0) return Ok;
-        return canvas_->DrawImage(state_, *image, RectD{double(x), double(y), double(width), double(height)},
-                                  tag);
+        const RectD dest{double(x), double(y), double(width), double(height)};
+        if (!Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
+                    int64_t{image->GetWidth()} * image->GetHeight() / 4096))
+            return ValueOverflow;
+        return canvas_->DrawImage(state_, *image, dest, tag);
     });
 }
 

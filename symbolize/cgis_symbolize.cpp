@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "contracts/host.h"
+#include "contracts/pictor/graphics.h"
 #include "symbolize/cgis_symbolizealgorithm.h"
 #include "symbolize/symbolize_log.h"
 
@@ -25,6 +26,10 @@ constexpr double kLogicalUnitsPerMillimetre = 100.0;
 // A scale below minus this leaves the choice to the service; 0 and values down to minus this
 // are kept.
 constexpr double kOpenScaleMargin = 0.0001;
+
+// Once the caller's work budget on the surface is spent or stopped, a call draws nothing: the
+// members of a compound return at once instead of each running its own loops to their caps.
+bool WorkSpent(const SymbolizeInfo& info) { return info.graphics != nullptr && info.graphics->WorkSpent(); }
 
 // Anchor points within one drawing unit (a screen pixel) of the chord add nothing visible.
 constexpr double kAnchorPointTolerance = 1.0;
@@ -104,6 +109,7 @@ void CGIS_Symbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo* info, c
         SYMBOLIZE_LOG(LogLevelError, "CGIS_Symbolize::Symbolize", "Input Error");
         return;
     }
+    if (WorkSpent(*info)) return;
     SymbolizeInfo local = *info;
     ApplyDefaultScale(&local);
 
@@ -186,7 +192,7 @@ void CGIS_Symbolize::Dispatch(IGIS_Symbol* symbol, const SymbolizeInfo* info, co
 void CGIS_Symbolize::SymbolizeText(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                    const TextBox* box) noexcept {
     // The context is read first; the text symbolizer checks the symbol and the box itself.
-    if (info == nullptr) return;
+    if (info == nullptr || WorkSpent(*info)) return;
     SymbolizeInfo local = *info;
     ApplyDefaultScale(&local);
     text_.Symbolize(symbol, &local, box);
@@ -194,7 +200,7 @@ void CGIS_Symbolize::SymbolizeText(IGIS_Symbol* symbol, const SymbolizeInfo* inf
 
 void CGIS_Symbolize::SymbolizePath(IGIS_Symbol* symbol, const SymbolizeInfo* info,
                                    const Pictor::GraphicsPath* path) noexcept {
-    if (symbol == nullptr || info == nullptr || path == nullptr) return;
+    if (symbol == nullptr || info == nullptr || path == nullptr || WorkSpent(*info)) return;
     SymbolizeInfo local = *info;
     ApplyDefaultScale(&local);
     switch (symbol->GetType()) {

@@ -1,6 +1,7 @@
 // The drawing surface the symbolizers draw on.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -14,6 +15,41 @@
 #include "contracts/pictor/types.h"
 
 namespace Pictor {
+
+// The drawing work a caller allows on a Graphics. Each drawing call costs 16 units, one per point
+// it hands to the canvas, one per pixel row an edge crosses and one per 64 pixels of the surface
+// its bounds cover (an image one more per 4096 of its own pixels). A call that would
+// overdraw the units, and every call once the stop flag is raised, draws nothing and returns
+// ValueOverflow; Spent() then tells loops to end. The flag may be raised from a signal handler
+// or another thread. One budget serves one Graphics at a time.
+class WorkBudget {
+public:
+    static constexpr int64_t kUnlimited = INT64_MAX;
+    explicit WorkBudget(int64_t units = kUnlimited, const std::atomic<bool>* stop = nullptr)
+        : left_(units), stop_(stop) {}
+
+    // Starts over with `units` left; the stop flag stays.
+    void Reset(int64_t units) {
+        left_ = units;
+        spent_ = false;
+    }
+    bool Charge(int64_t units) {
+        if (Stopped() || units > left_) {
+            spent_ = true;
+            return false;
+        }
+        left_ -= units;
+        return true;
+    }
+    bool Spent() const { return spent_ || Stopped(); }
+    bool Stopped() const { return stop_ != nullptr && stop_->load(std::memory_order_relaxed); }
+    int64_t Left() const { return left_; }
+
+private:
+    int64_t left_;
+    bool spent_ = false;
+    const std::atomic<bool>* stop_;
+};
 
 // Every call checks its arguments: a null object, a NaN or infinite number or an unusable pen or
 // brush returns InvalidParameter and draws nothing. The trailing tag is kept by recording
@@ -29,6 +65,11 @@ public:
     Graphics& operator=(const Graphics&) = delete;
 
     Status GetLastStatus() const { return canvas_ ? Ok : WrongState; }
+    // Drawing calls from now on charge `budget` (null: no bound); it must outlive its use here.
+    void SetWorkBudget(WorkBudget* budget) { budget_ = budget; }
+    WorkBudget* GetWorkBudget() const { return budget_; }
+    // True once the budget is spent or stopped: whoever loops over drawing calls should end.
+    bool WorkSpent() const { return budget_ != nullptr && budget_->Spent(); }
     Canvas* GetCanvas() const { return canvas_; }
     // An off-screen bitmap to draw once and then use as a texture or image on this Graphics (a
     // repeating tile, a stamp): fully transparent pixels on a raster or recording canvas, a
@@ -64,7 +105,10 @@ public:
     Status DrawImage(const Image* image, int x, int y, int width, int height, int tag = 0);
 
 private:
+    bool Charge(int64_t units) { return budget_ == nullptr || budget_->Charge(units); }
+
     Canvas* canvas_ = nullptr;
+    WorkBudget* budget_ = nullptr;
     std::unique_ptr<Canvas> owned_;
     DrawState state_;
     std::unique_ptr<GraphicsPath> clip_;

@@ -5,6 +5,7 @@
 #include <librsvg/rsvg.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -201,6 +202,40 @@ TEST(ImageFiles, OpaquePngsGetFullAlpha) {
     const auto image = Image::FromFile(path, &status);
     ASSERT_EQ(status, Ok);
     EXPECT_EQ(image->GetPixel(1, 0), Color(255, 0, 128, 255));
+}
+
+// --- Work budget ----------------------------------------------------------------------------------
+
+TEST(WorkBudgetTest, CallsPastTheBudgetOrAfterTheStopDrawNothingAndSaySo) {
+    RecordingCanvas canvas(100, 100);
+    Graphics g(&canvas);
+    const Pen pen(kRed, 2);
+    // A horizontal line crosses only its pen's rows: 16 + 2 points + 4 rows (its 12 x 4 pixels add
+    // less than one) = 22 units.
+    const PointD from{10, 50}, to{20, 50};
+    WorkBudget budget(44);
+    g.SetWorkBudget(&budget);
+    EXPECT_EQ(g.DrawLine(&pen, from, to), Ok);
+    EXPECT_EQ(g.DrawLine(&pen, from, to), Ok);
+    EXPECT_FALSE(g.WorkSpent());
+    EXPECT_EQ(g.DrawLine(&pen, from, to), ValueOverflow);
+    EXPECT_TRUE(g.WorkSpent());
+    EXPECT_EQ(canvas.Operations().size(), 2u);
+
+    // A stroke across the surface costs its rows: one of 100 rows outweighs many short ones.
+    budget.Reset(100);
+    EXPECT_EQ(g.DrawLine(&pen, PointD{50, 0}, PointD{50, 100}), ValueOverflow);
+
+    std::atomic<bool> stop{false};
+    WorkBudget stoppable(WorkBudget::kUnlimited, &stop);
+    g.SetWorkBudget(&stoppable);
+    EXPECT_EQ(g.DrawLine(&pen, from, to), Ok);
+    stop = true;  // as an interrupt handler would
+    EXPECT_TRUE(g.WorkSpent());
+    EXPECT_EQ(g.DrawLine(&pen, from, to), ValueOverflow);
+    g.SetWorkBudget(nullptr);
+    EXPECT_EQ(g.DrawLine(&pen, from, to), Ok);
+    EXPECT_EQ(canvas.Operations().size(), 4u);
 }
 
 // --- Bad input ------------------------------------------------------------------------------------

@@ -121,6 +121,31 @@ TEST_F(RenderDumpTest, TheLogHoldsTheMessagesOfABadFeature) {
     EXPECT_EQ(dump.at("operations").size(), 2u);
 }
 
+TEST_F(RenderDumpTest, AFeatureBeyondItsWorkBudgetIsCutOffWithOneMessageAndTheNextIsDrawn) {
+    // 64 x 64 hash lines of long, dense strokes: thousands of times what one feature may draw.
+    std::string text = R"({"canvas": {"width": 200, "height": 100}, "symbols": {
+        "hash": {"kind": "hashLine", "length": 20, "interval": 0.05}, "road": {"kind": "simpleLine"})";
+    for (const auto& [name, member] : {std::pair{"wide", "hash"}, std::pair{"wider", "wide"}}) {
+        text += std::string(", \"") + name + R"(": {"kind": "compoundLine", "lines": [)";
+        for (int i = 0; i < 64; ++i) text += std::string(i ? ", \"" : "\"") + member + "\"";
+        text += "]}";
+    }
+    text += R"(}, "layers": [{"symbol": "wider", "features": [{"line": [[0, 50], [200, 50]]},
+        {"line": [[0, 60], [200, 60]]}, {"symbol": "road", "line": [[0, 10], [200, 10]]}]}]})";
+    symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(text, "doc.json", ".");
+    ASSERT_NE(r.document, nullptr) << r.diagnostics.Text();
+
+    const json dump = Dump(*r.document);
+    ASSERT_EQ(dump.at("log").size(), 1u) << dump.at("log");  // the second cut is not reported again
+    EXPECT_NE(dump.at("log")[0].at("message").get<std::string>().find("Work Budget: feature 0 of layer 0"),
+              std::string::npos);
+    const json& ops = dump.at("operations");
+    const json road = Direct(*r.document, "road", Points({{0, 10}, {200, 10}}));
+    ASSERT_FALSE(road.empty());
+    EXPECT_LT(ops.size(), 2 * 64 * 64 / 8);  // each wide feature drew a small part of its members
+    EXPECT_EQ(Slice(ops, ops.size() - road.size(), road.size()), road);
+}
+
 TEST_F(RenderDumpTest, NumbersSurviveTheCommandExactly) {
     std::string pattern = (fs::temp_directory_path() / "render_dump_test_XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);

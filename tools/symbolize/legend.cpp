@@ -119,13 +119,16 @@ bool DrawLegend(const Document& document, Pictor::Graphics& graphics, const Prog
     const SymbolizeInfo info = MakeInfo(document, graphics, false);
     const auto& entries = document.symbols.Entries();
     const int columns = Columns(entries.size());
+    RenderBudget budget(graphics);
     for (size_t i = 0; i < entries.size(); ++i) {
         const double x = kMargin + static_cast<double>(i % columns) * kCellWidth;
         const double y = kMargin + static_cast<double>(i / columns) * kCellHeight;
+        budget.BeginFeature();
         Frame(graphics, x, y);
         DrawSample(*service, entries[i], info, x, y);
         Caption(graphics, entries[i].name, kNameSize, kNameInk, x, y + kSampleHeight + 4);
         Caption(graphics, std::string(entries[i].kind->name), kKindSize, kKindInk, x, y + kSampleHeight + 24);
+        budget.EndFeature("the sample of " + entries[i].name);
         if (progress && !progress(i + 1, entries.size())) return false;
     }
     return true;

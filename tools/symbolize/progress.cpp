@@ -2,14 +2,17 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 
 namespace symbolize_tool {
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
+// Lock-free, so the handler may set it and drawing loops on any thread may read it.
+std::atomic<bool> gInterrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+extern "C" void OnInterrupt(int) { gInterrupted.store(true, std::memory_order_relaxed); }
 
 }  // namespace
 
@@ -22,7 +25,9 @@ void StopOnInterrupt() {
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool Interrupted() { return gInterrupted != 0; }
+bool Interrupted() { return gInterrupted.load(std::memory_order_relaxed); }
+
+const std::atomic<bool>& InterruptFlag() { return gInterrupted; }
 
 ProgressMeter::ProgressMeter(std::string what, std::FILE* stream)
     : what_(std::move(what)),

@@ -1,6 +1,7 @@
 // Progress of a long render on stderr, and stopping cleanly on an interrupt.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
@@ -12,6 +13,8 @@ namespace symbolize_tool {
 // being written can be discarded. A second signal kills as usual.
 void StopOnInterrupt();
 bool Interrupted();
+// Raised by the interrupt; a drawing's work budget watches it to stop inside a feature too.
+const std::atomic<bool>& InterruptFlag();
 
 // Shows "<what> n/total" on one refreshed line of `stream`, but only when the stream is a
 // terminal and the work has taken longer than kDelay; quick runs and redirected output stay

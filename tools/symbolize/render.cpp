@@ -8,6 +8,7 @@
 #include "contracts/symbol/marker.h"
 #include "host/host.h"
 #include "pictor/recording_canvas.h"
+#include "tools/symbolize/progress.h"
 
 namespace symbolize_tool {
 namespace {
@@ -277,6 +278,37 @@ void DocumentServices::Set(const char* name, const std::string& value) {
     properties.Set(name, value);
 }
 
+RenderBudget::RenderBudget(Pictor::Graphics& graphics, int64_t featureWork, int64_t renderWork)
+    : graphics_(graphics),
+      budget_(featureWork, &InterruptFlag()),
+      featureWork_(featureWork),
+      renderWork_(renderWork),
+      renderLeft_(renderWork) {
+    graphics_.SetWorkBudget(&budget_);
+}
+
+RenderBudget::~RenderBudget() { graphics_.SetWorkBudget(nullptr); }
+
+void RenderBudget::BeginFeature() {
+    featureStart_ = std::min(featureWork_, std::max<int64_t>(renderLeft_, 0));
+    budget_.Reset(featureStart_);
+}
+
+void RenderBudget::EndFeature(const std::string& what) {
+    renderLeft_ -= featureStart_ - budget_.Left();
+    if (!budget_.Spent() || budget_.Stopped()) return;
+    const bool render = featureStart_ < featureWork_;
+    if (render) renderLeft_ = 0;  // cut short of its own budget: the render's is spent
+    if (reported_) return;
+    reported_ = true;
+    const std::string message =
+        render ? "Work Budget: the render drew its " + std::to_string(renderWork_) + " units; " + what +
+                     " and every later feature were cut off"
+               : "Work Budget: " + what + " drew its " + std::to_string(featureWork_) +
+                     " units and was cut off; later features over it are cut off unreported";
+    if (IGIS_Log* log = GIS_GetLogPtr()) log->Log(LogLevelError, "RenderBudget", message.c_str(), __FILE__, __LINE__, "");
+}
+
 bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progress& progress,
              const OutlineSink& outlines) {
     IGIS_Symbolize* service = GIS_GetSymbolizeObject();
@@ -287,12 +319,18 @@ bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progres
     const Pictor::Matrix view = symbolhost::document::ViewTransform(document);
     const size_t total = document.FeatureCount();
     size_t done = 0;
-    for (const auto& layer : document.layers) {
-        for (const Feature& feature : layer.features) {
+    RenderBudget budget(graphics);
+    for (size_t l = 0; l < document.layers.size(); ++l) {
+        const auto& layer = document.layers[l];
+        for (size_t f = 0; f < layer.features.size(); ++f) {
+            const Feature& feature = layer.features[f];
             const SymbolizeInfo own = FeatureInfo(document, info, feature.context);
-            if (!DrawFeature(*service, document, feature, own, layer.world ? &view : nullptr, outlines)) {
-                return false;
-            }
+            budget.BeginFeature();
+            const bool going =
+                budget.RenderSpent() ||
+                DrawFeature(*service, document, feature, own, layer.world ? &view : nullptr, outlines);
+            budget.EndFeature("feature " + std::to_string(f) + " of layer " + std::to_string(l));
+            if (!going) return false;
             if (progress && !progress(++done, total)) return false;
         }
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -48,6 +49,38 @@ using OutlineSink = std::function<bool(const Pictor::GraphicsPath& outline, cons
 // The drawing context of one feature: `base` with the fields the feature sets for itself.
 SymbolizeInfo FeatureInfo(const symbolhost::document::Document& document, const SymbolizeInfo& base,
                           const symbolhost::document::ContextOverrides& own);
+
+// The drawing work a render may do, in the graphics layer's units (16 per drawing call plus one
+// per point, pixel row crossed and 64 pixels covered; a second of drawing is a few million): one
+// feature (or legend sample) at most kFeatureWork, the whole render at most kRenderWork. A
+// feature past its budget is cut off where it stands; past the render's, nothing more is drawn.
+// The first cut logs one level-2 message. An interrupt stops the feature being drawn too.
+inline constexpr int64_t kFeatureWork = int64_t{1} << 22;
+inline constexpr int64_t kRenderWork = int64_t{1} << 28;
+
+// Keeps the budgets on `graphics` while it lives.
+class RenderBudget {
+public:
+    explicit RenderBudget(Pictor::Graphics& graphics, int64_t featureWork = kFeatureWork,
+                          int64_t renderWork = kRenderWork);
+    ~RenderBudget();
+    RenderBudget(const RenderBudget&) = delete;
+    RenderBudget& operator=(const RenderBudget&) = delete;
+
+    void BeginFeature();
+    // Counts what the feature drew; `what` names it in the message if it was cut off.
+    void EndFeature(const std::string& what);
+    bool RenderSpent() const { return renderLeft_ <= 0; }
+
+private:
+    Pictor::Graphics& graphics_;
+    Pictor::WorkBudget budget_;
+    int64_t featureWork_;
+    int64_t renderWork_;
+    int64_t renderLeft_;
+    int64_t featureStart_ = 0;
+    bool reported_ = false;
+};
 
 // Draws every layer in order. False when `progress` or `outlines` stopped it.
 bool DrawMap(const symbolhost::document::Document& document, Pictor::Graphics& graphics,
