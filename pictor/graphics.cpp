@@ -1,5 +1,4 @@
 // Graphics: argument checks and drawing state in front of a canvas.
-#include "pictor/guarded.h"
 #include "contracts/pictor/graphics.h"
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <new>
 
 #include "pictor/cairo_canvas.h"
+#include "pictor/guarded.h"
 
 namespace Pictor {
 namespace {
@@ -81,8 +81,8 @@ constexpr int64_t kCallCost = 16;
 constexpr double kPixelsPerUnit = 64.0;
 
 // `halfWidth` in device pixels widens every edge (a stroke's pen) and the bounds.
-int64_t RasterCost(const std::vector<PointD>& points, const uint8_t* types, const Matrix& world, double halfWidth,
-                   const Canvas& canvas) {
+int64_t RasterCost(const std::vector<PointD>& points, const uint8_t* types, const Matrix& world,
+                   double halfWidth, const Canvas& canvas) {
     double rows = 0.0;
     double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
     PointD previous;
@@ -114,7 +114,8 @@ double HalfWidth(const Pen& pen, const Matrix& world) {
 }
 
 std::vector<PointD> Corners(const RectD& r) {
-    return {{r.x, r.y}, {r.x + r.width, r.y}, {r.x + r.width, r.y + r.height}, {r.x, r.y + r.height}, {r.x, r.y}};
+    return {
+        {r.x, r.y}, {r.x + r.width, r.y}, {r.x + r.width, r.y + r.height}, {r.x, r.y + r.height}, {r.x, r.y}};
 }
 
 }  // namespace
@@ -233,8 +234,8 @@ Status Graphics::DrawPath(const Pen* pen, const GraphicsPath* path, int tag) {
     return Guarded([&] {
         if (!pen || !path || !UsablePen(*pen) || !Finite(*path)) return InvalidParameter;
         if (path->IsEmpty()) return Ok;
-        if (!Charge(RasterCost(path->Points(), path->Types().data(), state_.world, HalfWidth(*pen, state_.world),
-                               *canvas_)))
+        if (budget_ && !budget_->Charge(RasterCost(path->Points(), path->Types().data(), state_.world,
+                                                   HalfWidth(*pen, state_.world), *canvas_)))
             return ValueOverflow;
         return canvas_->DrawPath(state_, *pen, *path, tag);
     });
@@ -245,7 +246,8 @@ Status Graphics::FillPath(const Brush* brush, const GraphicsPath* path, int tag)
     return Guarded([&] {
         if (!brush || !path || !UsableBrush(*brush) || !Finite(*path)) return InvalidParameter;
         if (path->IsEmpty()) return Ok;
-        if (!Charge(RasterCost(path->Points(), path->Types().data(), state_.world, 1.0, *canvas_)))
+        if (budget_ &&
+            !budget_->Charge(RasterCost(path->Points(), path->Types().data(), state_.world, 1.0, *canvas_)))
             return ValueOverflow;
         return canvas_->FillPath(state_, *brush, *path, tag);
     });
@@ -255,7 +257,8 @@ Status Graphics::DrawLine(const Pen* pen, const PointD& from, const PointD& to, 
     if (!canvas_) return WrongState;
     return Guarded([&] {
         if (!pen || !UsablePen(*pen) || !Finite(from) || !Finite(to)) return InvalidParameter;
-        if (!Charge(RasterCost({from, to}, nullptr, state_.world, HalfWidth(*pen, state_.world), *canvas_)))
+        if (budget_ && !budget_->Charge(RasterCost({from, to}, nullptr, state_.world,
+                                                   HalfWidth(*pen, state_.world), *canvas_)))
             return ValueOverflow;
         return canvas_->DrawLine(state_, *pen, from, to, tag);
     });
@@ -272,7 +275,8 @@ Status Graphics::FillRectangle(const Brush* brush, const RectD& rect, int tag) {
             return InvalidParameter;
         }
         if (rect.width == 0 || rect.height == 0) return Ok;
-        if (!Charge(RasterCost(Corners(rect), nullptr, state_.world, 1.0, *canvas_))) return ValueOverflow;
+        if (budget_ && !budget_->Charge(RasterCost(Corners(rect), nullptr, state_.world, 1.0, *canvas_)))
+            return ValueOverflow;
         return canvas_->FillRectangle(state_, *brush, rect, tag);
     });
 }
@@ -288,7 +292,8 @@ Status Graphics::FillEllipse(const Brush* brush, float x, float y, float width, 
         if (!brush || !UsableBrush(*brush) || !Finite(box) || box.width < 0 || box.height < 0)
             return InvalidParameter;
         if (box.width == 0 || box.height == 0) return Ok;
-        if (!Charge(RasterCost(Corners(box), nullptr, state_.world, 1.0, *canvas_))) return ValueOverflow;
+        if (budget_ && !budget_->Charge(RasterCost(Corners(box), nullptr, state_.world, 1.0, *canvas_)))
+            return ValueOverflow;
         return canvas_->FillEllipse(state_, *brush, box, tag);
     });
 }
@@ -298,8 +303,8 @@ Status Graphics::DrawImage(const Image* image, const PointD& at, int tag) {
     return Guarded([&] {
         if (!image || !UsableImage(*image) || !Finite(at)) return InvalidParameter;
         const RectD dest{at.x, at.y, double(image->GetWidth()), double(image->GetHeight())};
-        if (!Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
-                    int64_t{image->GetWidth()} * image->GetHeight() / 4096))
+        if (budget_ && !budget_->Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
+                                        int64_t{image->GetWidth()} * image->GetHeight() / 4096))
             return ValueOverflow;
         return canvas_->DrawImage(state_, *image, dest, tag);
     });
@@ -311,8 +316,8 @@ Status Graphics::DrawImage(const Image* image, int x, int y, int width, int heig
         if (!image || !UsableImage(*image) || width < 0 || height < 0) return InvalidParameter;
         if (width == 0 || height == 0) return Ok;
         const RectD dest{double(x), double(y), double(width), double(height)};
-        if (!Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
-                    int64_t{image->GetWidth()} * image->GetHeight() / 4096))
+        if (budget_ && !budget_->Charge(RasterCost(Corners(dest), nullptr, state_.world, 1.0, *canvas_) +
+                                        int64_t{image->GetWidth()} * image->GetHeight() / 4096))
             return ValueOverflow;
         return canvas_->DrawImage(state_, *image, dest, tag);
     });

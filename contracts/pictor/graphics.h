@@ -105,8 +105,6 @@ public:
     Status DrawImage(const Image* image, int x, int y, int width, int height, int tag = 0);
 
 private:
-    bool Charge(int64_t units) { return budget_ == nullptr || budget_->Charge(units); }
-
     Canvas* canvas_ = nullptr;
     WorkBudget* budget_ = nullptr;
     std::unique_ptr<Canvas> owned_;

@@ -306,7 +306,8 @@ void RenderBudget::EndFeature(const std::string& what) {
                      " and every later feature were cut off"
                : "Work Budget: " + what + " drew its " + std::to_string(featureWork_) +
                      " units and was cut off; later features over it are cut off unreported";
-    if (IGIS_Log* log = GIS_GetLogPtr()) log->Log(LogLevelError, "RenderBudget", message.c_str(), __FILE__, __LINE__, "");
+    if (IGIS_Log* log = GIS_GetLogPtr())
+        log->Log(LogLevelError, "RenderBudget", message.c_str(), __FILE__, __LINE__, "");
 }
 
 bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progress& progress,
@@ -326,9 +327,8 @@ bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progres
             const Feature& feature = layer.features[f];
             const SymbolizeInfo own = FeatureInfo(document, info, feature.context);
             budget.BeginFeature();
-            const bool going =
-                budget.RenderSpent() ||
-                DrawFeature(*service, document, feature, own, layer.world ? &view : nullptr, outlines);
+            const bool going = budget.RenderSpent() || DrawFeature(*service, document, feature, own,
+                                                                   layer.world ? &view : nullptr, outlines);
             budget.EndFeature("feature " + std::to_string(f) + " of layer " + std::to_string(l));
             if (!going) return false;
             if (progress && !progress(++done, total)) return false;
