@@ -22,6 +22,7 @@
 #include <unordered_set>
 
 #include "pictor/cairo_handles.h"
+#include "pictor/device_range.h"
 #include "pictor/pixels.h"
 #include "pictor/stroke_geometry.h"
 
@@ -34,13 +35,7 @@ using cairo::PatternPtr;
 using cairo::SavedState;
 using cairo::SurfacePtr;
 
-// Cairo keeps device coordinates in 24.8 fixed point, about +-8.4 million pixels, and silently
-// wraps beyond that. Geometry within this distance of the device origin goes to Cairo as it is;
-// geometry beyond it is first flattened and clipped to the canvas here. A pen may reach this much
-// further (half its width, or its miter), so that the two together stay in range; a wider pen is
-// refused with InvalidParameter.
-constexpr double kMaxDeviceCoordinate = 4.0e6;
-constexpr double kMaxStrokeReach = 4.0e6;
+using device::kMaxStrokeReach;
 // Geometry clipped here is clipped this far outside the canvas, beyond what antialiasing, image
 // filters or a cap at a cut end could show.
 constexpr double kFarMargin = 16.0;
@@ -68,14 +63,7 @@ cairo_matrix_t ToCairo(const Matrix& m) {
 
 // Cairo puts a context into a permanent error state when given a matrix it cannot invert; this
 // is its own test, applied before any matrix reaches it.
-bool CairoAccepts(const cairo_matrix_t& m) {
-    const double values[] = {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0};
-    for (double v : values) {
-        if (!std::isfinite(v)) return false;
-    }
-    const double det = m.xx * m.yy - m.yx * m.xy;
-    return det != 0.0 && std::isfinite(det);
-}
+bool CairoAccepts(const cairo_matrix_t& m) { return device::Invertible(m.xx, m.yx, m.xy, m.yy, m.x0, m.y0); }
 
 bool IsIntegerTranslation(const cairo_matrix_t& m) {
     auto near = [](double a, double b) { return std::fabs(a - b) <= kIntegerTolerance; };
@@ -83,26 +71,9 @@ bool IsIntegerTranslation(const cairo_matrix_t& m) {
            near(m.y0, std::round(m.y0));
 }
 
-// An upper bound of how much the matrix can stretch a length.
-double MaxStretch(const Matrix& m) {
-    return std::sqrt(m.M11() * m.M11() + m.M12() * m.M12() + m.M21() * m.M21() + m.M22() * m.M22());
-}
-
-bool WithinDeviceRange(const Matrix& world, const PointD* points, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        const PointD d = world.TransformPoint(points[i]);
-        if (!(std::fabs(d.x) <= kMaxDeviceCoordinate && std::fabs(d.y) <= kMaxDeviceCoordinate)) return false;
-    }
-    return true;
-}
-
 std::array<PointD, 4> Corners(const RectD& r) {
     return {PointD{r.x, r.y}, PointD{r.x + r.width, r.y}, PointD{r.x + r.width, r.y + r.height},
             PointD{r.x, r.y + r.height}};
-}
-
-bool WithinDeviceRange(const Matrix& world, const GraphicsPath& path) {
-    return WithinDeviceRange(world, path.Points().data(), path.Points().size());
 }
 
 GraphicsPath RectanglePath(const RectD& r) {
@@ -224,28 +195,6 @@ std::vector<stroke::Polyline> FlattenCurrentPath(cairo_t* cr) {
         }
     }
     return lines;
-}
-
-// Figures and length of a path's control polygon (an upper bound of its true length) after the
-// matrix.
-double ControlPolygonLength(const GraphicsPath& path, const Matrix& m, int* figures) {
-    const std::vector<PointD>& pts = path.Points();
-    const std::vector<uint8_t>& types = path.Types();
-    double length = 0.0;
-    *figures = 0;
-    PointD prev{}, start{};
-    for (size_t i = 0; i < pts.size() && i < types.size(); ++i) {
-        const PointD p = m.TransformPoint(pts[i]);
-        if ((types[i] & PathPointTypeMask) == PathPointStart) {
-            ++*figures;
-            start = p;
-        } else {
-            length += std::hypot(p.x - prev.x, p.y - prev.y);
-        }
-        if (types[i] & PathPointClose) length += std::hypot(p.x - start.x, p.y - start.y);
-        prev = p;
-    }
-    return length;
 }
 
 // --- Output files -------------------------------------------------------------------------------
@@ -469,7 +418,7 @@ Status CairoCanvasImpl::Begin(const DrawState& state, bool* skip) {
 }
 
 bool CairoCanvasImpl::AppendFillShape(const GraphicsPath& shape, const Matrix& toDevice) {
-    if (WithinDeviceRange(toDevice, shape)) {
+    if (device::WithinRange(toDevice, shape)) {
         AppendPath(cr.get(), shape);
         return true;
     }
@@ -769,9 +718,7 @@ Status CairoCanvasImpl::Stroke(const DrawState& state, const Pen& pen, const Gra
     const bool hairline = pen.GetWidth() == 0.0;
     const double width = hairline ? 1.0 : pen.GetWidth();
     const Matrix strokeToDevice = hairline ? Matrix() : state.world;
-    const bool mitered = pen.GetLineJoin() == LineJoinMiter || pen.GetLineJoin() == LineJoinMiterClipped;
-    const double spike = mitered ? std::max(pen.GetMiterLimit(), std::sqrt(2.0)) : std::sqrt(2.0);
-    const double reach = width * MaxStretch(strokeToDevice) * spike / 2;
+    const double reach = device::StrokeReach(pen, width, strokeToDevice);
     if (!(reach <= kMaxStrokeReach)) return InvalidParameter;
 
     std::vector<double> dashes = pen.GetEffectiveDashPattern();
@@ -780,7 +727,7 @@ Status CairoCanvasImpl::Stroke(const DrawState& state, const Pen& pen, const Gra
     if (dashed) {
         // Too many dashes would take unbounded time and memory: such a line is drawn solid.
         int figures = 0;
-        const double length = ControlPolygonLength(path, hairline ? state.world : Matrix(), &figures);
+        const double length = device::ControlPolygonLength(path, hairline ? state.world : Matrix(), &figures);
         dashed = stroke::EstimateDashCount(length, dashes, figures) <= stroke::kMaxDashCount;
     }
 
@@ -795,7 +742,7 @@ Status CairoCanvasImpl::Stroke(const DrawState& state, const Pen& pen, const Gra
     cairo_set_matrix(c, &w);
     cairo_new_path(c);
 
-    const bool far = !WithinDeviceRange(state.world, path);
+    const bool far = !device::WithinRange(state.world, path);
     const bool extras = pen.GetLineCap() == LineCapTriangle || pen.GetLineJoin() == LineJoinMiterClipped;
     if (!far && !extras) {
         AppendPath(c, path);
@@ -933,7 +880,7 @@ Status CairoCanvas::DrawImage(const DrawState& state, const Image& image, const 
     if (!impl_) return WrongState;
     // Images are not clipped here: one reaching beyond Cairo's range is refused.
     const auto corners = Corners(dest);
-    if (!WithinDeviceRange(state.world, corners.data(), corners.size())) return InvalidParameter;
+    if (!device::WithinRange(state.world, corners.data(), corners.size())) return InvalidParameter;
     return Guarded([&] { return impl_->DrawImage(state, image, dest); });
 }
 

@@ -1,0 +1,516 @@
+// The PNG canvas: AGG rasterizes solid and hatched fills and strokes straight into the pixels that
+// a Cairo raster canvas also draws into; whatever AGG is not given goes to that Cairo canvas.
+#include "pictor/pixel_canvas.h"
+
+#include <agg_alpha_mask_u8.h>
+#include <agg_conv_curve.h>
+#include <agg_conv_dash.h>
+#include <agg_conv_stroke.h>
+#include <agg_conv_transform.h>
+#include <agg_gamma_functions.h>
+#include <agg_pixfmt_gray.h>
+#include <agg_pixfmt_rgba.h>
+#include <agg_rasterizer_scanline_aa.h>
+#include <agg_renderer_base.h>
+#include <agg_renderer_scanline.h>
+#include <agg_rendering_buffer.h>
+#include <agg_scanline_p.h>
+#include <agg_scanline_u.h>
+#include <agg_span_allocator.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+#include "pictor/cairo_canvas.h"
+#include "pictor/device_range.h"
+#include "pictor/guarded.h"
+#include "pictor/pixels.h"
+#include "pictor/stroke_geometry.h"
+
+namespace Pictor {
+namespace {
+
+// Premultiplied 0xAARRGGBB words, as Cairo keeps them: B, G, R, A in memory on little-endian
+// machines.
+using PixelFormat = std::conditional_t<std::endian::native == std::endian::little, agg::pixfmt_bgra32_pre,
+                                       agg::pixfmt_argb32_pre>;
+using RendererBase = agg::renderer_base<PixelFormat>;
+// Clipping in doubles before the conversion to fixed point, so a vertex far off the canvas cannot
+// wrap around.
+using Rasterizer = agg::rasterizer_scanline_aa<agg::rasterizer_sl_clip_dbl>;
+using ClipMask = agg::alpha_mask_gray8;
+using MaskedScanline = agg::scanline_u8_am<ClipMask>;
+
+// AGG's dash generator keeps at most this many lengths (on and off counted apart); a longer
+// custom pattern goes to Cairo.
+constexpr size_t kMaxAggDashes = 32;
+// The hatch cell is this many device pixels square, repeated from the device origin.
+constexpr int kHatchCell = 8;
+// Curves are cut into chords that stray at most about 0.5 / this many device pixels from them
+// (AGG's measure), near Cairo's 0.1-pixel tolerance, so dashes along curves keep Cairo's phase.
+constexpr double kCurveFineness = 4.0;
+// Without smoothing a pixel is covered when at least half of it is inside, which for straight
+// edges is the pixel-centre rule that Cairo samples by.
+constexpr double kAliasedCoverage = 0.5;
+
+agg::rgba8 AggColor(uint32_t premultiplied) {
+    return agg::rgba8(static_cast<uint8_t>(premultiplied >> 16), static_cast<uint8_t>(premultiplied >> 8),
+                      static_cast<uint8_t>(premultiplied), static_cast<uint8_t>(premultiplied >> 24));
+}
+
+agg::trans_affine AggMatrix(const Matrix& m) {
+    return agg::trans_affine(m.M11(), m.M12(), m.M21(), m.M22(), m.OffsetX(), m.OffsetY());
+}
+
+bool Antialiased(int smoothing) { return smoothing != SmoothingFast && smoothing != SmoothingOff; }
+
+// A GraphicsPath as an AGG vertex source. Bezier points come in threes; a curve cut short is
+// finished with straight lines; a closed figure ends with a close command after its last point.
+class PathSource {
+public:
+    explicit PathSource(const GraphicsPath& path)
+        : points_(path.Points()), types_(path.Types()), count_(std::min(points_.size(), types_.size())) {}
+
+    void rewind(unsigned /*pathId*/) {
+        next_ = 0;
+        curveLeft_ = 0;
+        closePending_ = false;
+    }
+
+    unsigned vertex(double* x, double* y) {
+        if (closePending_) {
+            closePending_ = false;
+            return static_cast<unsigned>(agg::path_cmd_end_poly) | static_cast<unsigned>(agg::path_flags_close);
+        }
+        if (next_ >= count_) return agg::path_cmd_stop;
+        const size_t i = next_++;
+        *x = points_[i].x;
+        *y = points_[i].y;
+        unsigned command = agg::path_cmd_line_to;
+        if (curveLeft_ > 0) {
+            --curveLeft_;
+            command = agg::path_cmd_curve4;
+        } else if ((types_[i] & PathPointTypeMask) == PathPointStart) {
+            command = agg::path_cmd_move_to;
+        } else if ((types_[i] & PathPointTypeMask) == PathPointBezier && i + 2 < count_) {
+            curveLeft_ = 2;
+            command = agg::path_cmd_curve4;
+        }
+        if (curveLeft_ == 0 && (types_[i] & PathPointClose)) closePending_ = true;
+        return command;
+    }
+
+private:
+    const std::vector<PointD>& points_;
+    const std::vector<uint8_t>& types_;
+    size_t count_;
+    size_t next_ = 0;
+    int curveLeft_ = 0;
+    bool closePending_ = false;
+};
+
+// Colours of the 8 x 8 hatch cell, premultiplied, repeated from the device origin.
+class HatchSpans {
+public:
+    explicit HatchSpans(const HatchBrush& brush) {
+        const agg::rgba8 fore = AggColor(pixels::Premultiply(brush.GetForegroundColor()));
+        const agg::rgba8 back = AggColor(pixels::Premultiply(brush.GetBackgroundColor()));
+        for (int y = 0; y < kHatchCell; ++y) {
+            for (int x = 0; x < kHatchCell; ++x) {
+                cell_[y * kHatchCell + x] = HatchBrush::IsForePixel(brush.GetHatchStyle(), x, y) ? fore : back;
+            }
+        }
+    }
+    void prepare() {}
+    void generate(agg::rgba8* span, int x, int y, unsigned length) const {
+        const agg::rgba8* row = cell_ + (y & (kHatchCell - 1)) * kHatchCell;
+        for (unsigned i = 0; i < length; ++i) span[i] = row[(x + static_cast<int>(i)) & (kHatchCell - 1)];
+    }
+
+private:
+    agg::rgba8 cell_[kHatchCell * kHatchCell];
+};
+
+GraphicsPath RectanglePath(const RectD& r) {
+    GraphicsPath path;
+    path.AppendRaw({r.x, r.y}, PathPointStart);
+    path.AppendRaw({r.x + r.width, r.y}, PathPointLine);
+    path.AppendRaw({r.x + r.width, r.y + r.height}, PathPointLine);
+    path.AppendRaw({r.x, r.y + r.height}, static_cast<uint8_t>(PathPointLine | PathPointClose));
+    return path;
+}
+
+// The on/off lengths of a dashed pen as AGG takes them: in pairs, an odd pattern repeated once
+// (as an odd pattern alternates its first entry between on and off). Empty when AGG cannot hold it.
+std::vector<double> AggDashes(const std::vector<double>& dashes) {
+    std::vector<double> pairs = dashes;
+    if (pairs.size() % 2 == 1) pairs.insert(pairs.end(), dashes.begin(), dashes.end());
+    if (pairs.size() > kMaxAggDashes) pairs.clear();
+    return pairs;
+}
+
+}  // namespace
+
+class PixelCanvasImpl {
+public:
+    PixelCanvasImpl(int width, int height, const Color& background) : bitmap(width, height) {
+        if (bitmap.GetLastStatus() != Ok) return;
+        std::vector<uint32_t>& px = bitmap.Buffer()->pixels;
+        std::fill(px.begin(), px.end(), pixels::Premultiply(background));
+        cairo = std::make_unique<RasterCanvas>(&bitmap);
+        buffer.attach(reinterpret_cast<agg::int8u*>(px.data()), static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), width * 4);
+    }
+
+    Status GetStatus() const {
+        if (bitmap.GetLastStatus() != Ok) return bitmap.GetLastStatus();
+        return cairo ? cairo->GetLastStatus() : OutOfMemory;
+    }
+
+    // What AGG can draw of a call: nothing when the canvas or the clip calls for Cairo.
+    bool Usable(const DrawState& state) {
+        if (GetStatus() != Ok) return false;
+        return PrepareClip(state);
+    }
+
+    // Fills the shape (drawing units) with a solid or hatch brush. False when AGG leaves the
+    // shape to Cairo.
+    bool Fill(const DrawState& state, const Brush& brush, const GraphicsPath& shape) {
+        if (brush.GetType() != BrushType::Solid && brush.GetType() != BrushType::Hatch) return false;
+        if (brush.GetLastStatus() != Ok || !device::Invertible(state.world) ||
+            !device::WithinRange(state.world, shape))
+            return false;
+        if (!Usable(state)) return false;
+        if (shape.IsEmpty()) return true;  // nothing to see
+        Start(state.smoothing, shape.GetFillMode());
+        PathSource source(shape);
+        agg::trans_affine toDevice = AggMatrix(state.world);
+        agg::conv_transform<PathSource> mapped(source, toDevice);
+        agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
+        flat.approximation_scale(kCurveFineness);
+        rasterizer.add_path(flat);
+        Render(brush);
+        return true;
+    }
+
+    // Strokes the path. False when AGG leaves the stroke to Cairo: triangle caps, far geometry,
+    // a pen Cairo refuses, a dash pattern longer than AGG keeps.
+    bool Stroke(const DrawState& state, const Pen& pen, const GraphicsPath& path) {
+        // A world transform that flattens everything is Cairo's to skip.
+        if (!pen.IsValid() || pen.GetLineCap() == LineCapTriangle || !device::Invertible(state.world) ||
+            !device::WithinRange(state.world, path))
+            return false;
+        const bool hairline = pen.GetWidth() == 0.0;
+        const double width = hairline ? 1.0 : pen.GetWidth();
+        const Matrix strokeToDevice = hairline ? Matrix() : state.world;
+        if (!(device::StrokeReach(pen, width, strokeToDevice) <= device::kMaxStrokeReach)) return false;
+        std::vector<double> dashes = pen.GetEffectiveDashPattern();
+        for (double& d : dashes) d *= width;
+        if (!dashes.empty()) {
+            // Too many dashes would take unbounded time and memory: such a line is drawn solid.
+            int figures = 0;
+            const double length = device::ControlPolygonLength(path, hairline ? state.world : Matrix(), &figures);
+            if (stroke::EstimateDashCount(length, dashes, figures) > stroke::kMaxDashCount) {
+                dashes.clear();
+            } else {
+                dashes = AggDashes(dashes);
+                if (dashes.empty()) return false;
+            }
+        }
+        if (!Usable(state)) return false;
+        if (path.IsEmpty()) return true;
+
+        Start(state.smoothing, FillModeWinding);
+        PathSource source(path);
+        agg::trans_affine toDevice = AggMatrix(state.world);
+        // Curves are flattened, and round joins and caps cut, finely enough for the device.
+        const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
+        if (hairline) {
+            agg::conv_transform<PathSource> mapped(source, toDevice);
+            agg::conv_curve<decltype(mapped)> flat(mapped);
+            flat.approximation_scale(kCurveFineness);
+            AddStroke(flat, pen, width, dashes, 1.0);
+        } else {
+            agg::conv_curve<PathSource> flat(source);
+            flat.approximation_scale(scale * kCurveFineness);
+            AddStroke(flat, pen, width, dashes, scale, &toDevice);
+        }
+        Render(SolidBrush(pen.GetColor()));
+        return true;
+    }
+
+    Bitmap bitmap;
+    std::unique_ptr<RasterCanvas> cairo;
+
+private:
+    void Start(int smoothing, int fillMode) {
+        rasterizer.reset();
+        rasterizer.clip_box(0, 0, bitmap.GetWidth(), bitmap.GetHeight());
+        rasterizer.filling_rule(fillMode == FillModeAlternate ? agg::fill_even_odd : agg::fill_non_zero);
+        // The rasterizer builds a table from the gamma function: only when the mode changes.
+        const bool aa = Antialiased(smoothing);
+        if (aa == antialiased) return;
+        antialiased = aa;
+        if (aa) {
+            rasterizer.gamma(agg::gamma_none());
+        } else {
+            rasterizer.gamma(agg::gamma_threshold(kAliasedCoverage));
+        }
+    }
+
+    // Adds the outline of the stroke of `centre` (in the stroke's space) to the rasterizer,
+    // mapped to the device by `toDevice` when given.
+    template <typename Source>
+    void AddStroke(Source& centre, const Pen& pen, double width, const std::vector<double>& dashes,
+                   double scale, agg::trans_affine* toDevice = nullptr) {
+        if (dashes.empty()) {
+            agg::conv_stroke<Source> outline(centre);
+            Configure(outline, pen, width, scale);
+            AddMapped(outline, toDevice);
+            return;
+        }
+        agg::conv_dash<Source> dashed(centre);
+        for (size_t i = 0; i + 1 < dashes.size(); i += 2) dashed.add_dash(dashes[i], dashes[i + 1]);
+        agg::conv_stroke<agg::conv_dash<Source>> outline(dashed);
+        Configure(outline, pen, width, scale);
+        AddMapped(outline, toDevice);
+    }
+
+    template <typename Outline>
+    void AddMapped(Outline& outline, agg::trans_affine* toDevice) {
+        if (toDevice) {
+            agg::conv_transform<Outline> mapped(outline, *toDevice);
+            rasterizer.add_path(mapped);
+        } else {
+            rasterizer.add_path(outline);
+        }
+    }
+
+    template <typename Outline>
+    static void Configure(Outline& outline, const Pen& pen, double width, double scale) {
+        outline.width(width);
+        outline.approximation_scale(scale * kCurveFineness);
+        outline.miter_limit(pen.GetMiterLimit());
+        switch (pen.GetLineCap()) {
+            case LineCapSquare:
+                outline.line_cap(agg::square_cap);
+                break;
+            case LineCapRound:
+                outline.line_cap(agg::round_cap);
+                break;
+            default:  // flat; triangle caps never come here
+                outline.line_cap(agg::butt_cap);
+                break;
+        }
+        switch (pen.GetLineJoin()) {
+            case LineJoinBevel:
+                outline.line_join(agg::bevel_join);
+                break;
+            case LineJoinRound:
+                outline.line_join(agg::round_join);
+                break;
+            case LineJoinMiterClipped:  // AGG's own miter cuts the tip off at the limit
+                outline.line_join(agg::miter_join);
+                break;
+            default:  // miter, turning into a bevel beyond the limit
+                outline.line_join(agg::miter_join_revert);
+                break;
+        }
+    }
+
+    void Render(const Brush& brush) {
+        PixelFormat format(buffer);
+        RendererBase base(format);
+        if (masked) {
+            MaskedScanline scanline(mask);
+            RenderWith(base, scanline, brush);
+        } else {
+            agg::scanline_u8 scanline;
+            RenderWith(base, scanline, brush);
+        }
+    }
+
+    template <typename Scanline>
+    void RenderWith(RendererBase& base, Scanline& scanline, const Brush& brush) {
+        if (brush.GetType() == BrushType::Hatch) {
+            HatchSpans spans(static_cast<const HatchBrush&>(brush));
+            agg::span_allocator<agg::rgba8> allocator;
+            agg::render_scanlines_aa(rasterizer, scanline, base, allocator, spans);
+            return;
+        }
+        const Color color = static_cast<const SolidBrush&>(brush).GetColor();
+        agg::render_scanlines_aa_solid(rasterizer, scanline, base, AggColor(pixels::Premultiply(color)));
+    }
+
+    // Makes the clip mask for the state's clips, unless it is the one already made. False when a
+    // clip reaches beyond the device range, which Cairo flattens and clips itself.
+    bool PrepareClip(const DrawState& state) {
+        const bool clipped = state.clip || (state.containerClips && !state.containerClips->empty());
+        const uint64_t id = clipped ? state.clipId : 0;
+        const bool aa = Antialiased(state.smoothing);
+        if (id == maskId && (id == 0 || aa == maskAntialiased)) return true;
+        maskId = ~uint64_t{0};  // no valid mask while it is being made
+        masked = false;
+        if (!clipped) {
+            maskId = 0;
+            return true;
+        }
+        std::vector<const GraphicsPath*> clips;
+        if (state.containerClips) {
+            for (const GraphicsPath& clip : *state.containerClips) clips.push_back(&clip);
+        }
+        if (state.clip) clips.push_back(state.clip);
+        for (const GraphicsPath* clip : clips) {
+            if (!device::WithinRange(Matrix(), *clip)) return false;
+        }
+        const size_t size = static_cast<size_t>(bitmap.GetWidth()) * static_cast<size_t>(bitmap.GetHeight());
+        maskPixels.assign(size, 0);
+        if (clips.size() > 1) layerPixels.resize(size);
+        maskBuffer.attach(maskPixels.data(), bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetWidth());
+        layerBuffer.attach(layerPixels.data(), bitmap.GetWidth(), bitmap.GetHeight(), bitmap.GetWidth());
+        // Each clip narrows the ones before it: its coverage multiplies the mask.
+        for (size_t k = 0; k < clips.size(); ++k) {
+            agg::rendering_buffer& target = k == 0 ? maskBuffer : layerBuffer;
+            if (k > 0) std::fill(layerPixels.begin(), layerPixels.end(), 0);
+            agg::pixfmt_gray8 format(target);
+            agg::renderer_base<agg::pixfmt_gray8> base(format);
+            Start(state.smoothing, clips[k]->GetFillMode());
+            PathSource source(*clips[k]);
+            agg::conv_curve<PathSource> flat(source);
+            flat.approximation_scale(kCurveFineness);
+            rasterizer.add_path(flat);
+            agg::scanline_u8 scanline;
+            agg::render_scanlines_aa_solid(rasterizer, scanline, base, agg::gray8(255));
+            if (k > 0) {
+                for (size_t i = 0; i < size; ++i)
+                    maskPixels[i] = static_cast<uint8_t>(pixels::ScaleChannel(maskPixels[i], layerPixels[i]));
+            }
+        }
+        mask.attach(maskBuffer);
+        masked = true;
+        maskId = id;
+        maskAntialiased = aa;
+        return true;
+    }
+
+    agg::rendering_buffer buffer;
+    Rasterizer rasterizer;
+    bool antialiased = true;  // the rasterizer's gamma
+    // The clip as coverage per device pixel, made when the clip changes.
+    std::vector<uint8_t> maskPixels;
+    std::vector<uint8_t> layerPixels;
+    agg::rendering_buffer maskBuffer;
+    agg::rendering_buffer layerBuffer;
+    ClipMask mask;
+    bool masked = false;
+    uint64_t maskId = 0;
+    bool maskAntialiased = true;
+};
+
+// --- PixelCanvas ----------------------------------------------------------------------------------
+
+namespace {
+
+std::unique_ptr<PixelCanvasImpl> MakePixelImpl(int width, int height, const Color& background) {
+    try {
+        return std::make_unique<PixelCanvasImpl>(width, height, background);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+PixelCanvas::PixelCanvas(int width, int height, const Color& background, RasterEngine engine)
+    : engine_(engine), impl_(MakePixelImpl(width, height, background)) {}
+
+PixelCanvas::~PixelCanvas() = default;
+
+int PixelCanvas::GetWidth() const { return impl_ && impl_->cairo ? impl_->cairo->GetWidth() : 0; }
+int PixelCanvas::GetHeight() const { return impl_ && impl_->cairo ? impl_->cairo->GetHeight() : 0; }
+Status PixelCanvas::GetLastStatus() const { return impl_ ? impl_->GetStatus() : OutOfMemory; }
+
+Status PixelCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    if (engine_ == RasterEngine::Agg) {
+        bool drawn = false;
+        const Status st = Guarded([&] { drawn = impl_->Stroke(state, pen, path); });
+        if (st != Ok || drawn) return st;
+    }
+    return impl_->cairo->DrawPath(state, pen, path, tag);
+}
+
+Status PixelCanvas::FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    if (engine_ == RasterEngine::Agg) {
+        bool drawn = false;
+        const Status st = Guarded([&] { drawn = impl_->Fill(state, brush, path); });
+        if (st != Ok || drawn) return st;
+    }
+    return impl_->cairo->FillPath(state, brush, path, tag);
+}
+
+Status PixelCanvas::DrawLine(const DrawState& state, const Pen& pen, const PointD& from, const PointD& to,
+                             int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    if (engine_ == RasterEngine::Agg) {
+        bool drawn = false;
+        const Status st = Guarded([&] {
+            GraphicsPath line;
+            line.AppendRaw(from, PathPointStart);
+            line.AppendRaw(to, PathPointLine);
+            drawn = impl_->Stroke(state, pen, line);
+        });
+        if (st != Ok || drawn) return st;
+    }
+    return impl_->cairo->DrawLine(state, pen, from, to, tag);
+}
+
+Status PixelCanvas::FillRectangle(const DrawState& state, const Brush& brush, const RectD& rect, int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    if (engine_ == RasterEngine::Agg) {
+        bool drawn = false;
+        const Status st = Guarded([&] { drawn = impl_->Fill(state, brush, RectanglePath(rect)); });
+        if (st != Ok || drawn) return st;
+    }
+    return impl_->cairo->FillRectangle(state, brush, rect, tag);
+}
+
+Status PixelCanvas::FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    if (engine_ == RasterEngine::Agg) {
+        bool drawn = false;
+        const Status st = Guarded([&] {
+            GraphicsPath ellipse(FillModeWinding);
+            if (ellipse.AddEllipse(rect) == Ok) drawn = impl_->Fill(state, brush, ellipse);
+        });
+        if (st != Ok || drawn) return st;
+    }
+    return impl_->cairo->FillEllipse(state, brush, rect, tag);
+}
+
+Status PixelCanvas::DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    return impl_->cairo->DrawImage(state, image, dest, tag);
+}
+
+Status PixelCanvas::WritePng(const std::string& path) const {
+    if (!impl_ || !impl_->cairo) return WrongState;
+    return impl_->cairo->WritePng(path);
+}
+
+Color PixelCanvas::GetPixel(int x, int y) const {
+    if (!impl_ || !impl_->cairo) return Color(0u);
+    return impl_->cairo->GetPixel(x, y);
+}
+
+std::unique_ptr<Image> PixelCanvas::Snapshot() const {
+    if (!impl_ || !impl_->cairo) return nullptr;
+    return impl_->cairo->Snapshot();
+}
+
+}  // namespace Pictor

@@ -1,0 +1,251 @@
+// The AGG and Cairo engines of the PNG canvas draw the same pictures and refuse the same input.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "contracts/pictor/pictor.h"
+#include "pictor/pixel_canvas.h"
+#include "tests/pictor/raster_agreement.h"
+
+namespace Pictor::test {
+namespace {
+
+using Scene = std::function<void(Graphics&)>;
+
+constexpr int kSide = 120;
+constexpr Color kPaper(255, 250, 248, 240);
+
+// Draws the scene on both engines and checks that they agree.
+::testing::AssertionResult BothEnginesAgree(const std::string& what, const Scene& scene,
+                                            const Color& paper = kPaper) {
+    PixelCanvas agg(kSide, kSide, paper, RasterEngine::Agg);
+    PixelCanvas cairo(kSide, kSide, paper, RasterEngine::Cairo);
+    for (PixelCanvas* canvas : {&agg, &cairo}) {
+        Graphics graphics(canvas);
+        scene(graphics);
+    }
+    return Agree(agg, cairo, what);
+}
+
+GraphicsPath Zigzag(double top) {
+    GraphicsPath path;
+    const PointD points[] = {{10, top + 20}, {40, top}, {55, top + 25}, {80, top + 2}, {110, top + 22}};
+    path.AddLines(points, 5);
+    return path;
+}
+
+GraphicsPath Star() {
+    GraphicsPath path;
+    std::vector<PointD> points;
+    for (int i = 0; i < 5; ++i) {
+        const double a = i * 4 * M_PI / 5 - M_PI / 2;
+        points.push_back({60 + 50 * std::cos(a), 60 + 50 * std::sin(a)});
+    }
+    path.AddPolygon(points.data(), 5);
+    path.AddEllipse(40, 40, 40, 40);
+    return path;
+}
+
+TEST(PixelCanvasTest, StrokesAgreeForEveryCapJoinAndDash) {
+    for (int cap = LineCapFlat; cap <= LineCapTriangle; ++cap) {
+        for (int join = LineJoinMiter; join <= LineJoinMiterClipped; ++join) {
+            const std::string what = "cap " + std::to_string(cap) + ", join " + std::to_string(join);
+            EXPECT_TRUE(BothEnginesAgree(what, [&](Graphics& g) {
+                Pen pen(Color(255, 20, 60, 160), 7);
+                pen.SetLineCap(cap);
+                pen.SetLineJoin(join);
+                pen.SetMiterLimit(2.5);
+                const GraphicsPath zigzag = Zigzag(5);
+                g.DrawPath(&pen, &zigzag);
+                Pen translucent(Color(128, 200, 30, 30), 9);
+                translucent.SetLineCap(cap);
+                translucent.SetLineJoin(join);
+                GraphicsPath closed;
+                closed.AddRectangle(20, 50, 80, 40);
+                g.DrawPath(&translucent, &closed);
+            }));
+        }
+    }
+    for (int style = DashStyleDash; style <= DashStyleCustom; ++style) {
+        EXPECT_TRUE(BothEnginesAgree("dash style " + std::to_string(style), [&](Graphics& g) {
+            Pen pen(Color(255, 0, 0, 0), 3);
+            pen.SetDashStyle(style);
+            if (style == DashStyleCustom) {
+                const double odd[] = {4, 1.5, 2};  // an odd pattern alternates on and off
+                pen.SetDashPattern(odd, 3);
+            }
+            pen.SetLineCap(LineCapRound);
+            const GraphicsPath zigzag = Zigzag(10);
+            g.DrawPath(&pen, &zigzag);
+            GraphicsPath ring;
+            ring.AddEllipse(20, 50, 80, 60);
+            g.DrawPath(&pen, &ring);
+        }));
+    }
+}
+
+TEST(PixelCanvasTest, TransformedAndHairlineStrokesAgree) {
+    EXPECT_TRUE(BothEnginesAgree("rotated, squeezed", [](Graphics& g) {
+        Matrix m;
+        m.Translate(60, 60);
+        m.Rotate(30);
+        m.Scale(1.6, 0.5);
+        m.Translate(-60, -60);
+        g.SetTransform(&m);
+        Pen pen(Color(255, 90, 20, 120), 6);
+        pen.SetLineJoin(LineJoinRound);
+        const GraphicsPath upper = Zigzag(40);
+        g.DrawPath(&pen, &upper);
+        Pen hairline(Color(255, 0, 0, 0), 0);  // one device pixel whatever the transform
+        hairline.SetDashStyle(DashStyleDashDot);
+        const GraphicsPath lower = Zigzag(70);
+        g.DrawPath(&hairline, &lower);
+        g.DrawLine(&hairline, PointD{0, 100}, PointD{120, 110});
+    }));
+}
+
+TEST(PixelCanvasTest, FillsAgreeInBothModesWithEveryBrush) {
+    for (int mode : {FillModeAlternate, FillModeWinding}) {
+        EXPECT_TRUE(BothEnginesAgree("fill mode " + std::to_string(mode), [&](Graphics& g) {
+            GraphicsPath star = Star();
+            star.SetFillMode(mode);
+            SolidBrush brush(Color(160, 0, 120, 40));
+            g.FillPath(&brush, &star);
+        }));
+    }
+    for (int style = HatchStyleHorizontal; style <= HatchStyleDiagonalCross; ++style) {
+        EXPECT_TRUE(BothEnginesAgree("hatch " + std::to_string(style), [&](Graphics& g) {
+            HatchBrush hatch(style, Color(255, 0, 0, 0), Color(90, 0, 200, 255));
+            GraphicsPath star = Star();
+            g.FillPath(&hatch, &star);
+            g.FillEllipse(&hatch, 5.5f, 5.5f, 30.f, 20.f);
+        }));
+    }
+    EXPECT_TRUE(BothEnginesAgree("gradient, texture, image", [](Graphics& g) {
+        LinearGradientBrush gradient(RectD{0, 0, 60, 60}, Color(255, 255, 0, 0), Color(255, 0, 0, 255), 0);
+        const double factors[] = {0, 1, 0.3};
+        const double positions[] = {0, 0.4, 1};
+        gradient.SetBlend(factors, positions, 3);
+        gradient.RotateTransform(30);
+        g.FillRectangle(&gradient, RectD{0, 0, 120, 40});
+        const uint32_t argb[] = {0xFFFF0000, 0x8000FF00, 0xFF0000FF, 0x00000000};
+        auto image = Image::FromArgb(2, 2, argb);
+        TextureBrush tiles(image.get(), WrapModeTile);
+        g.FillEllipse(&tiles, 0.f, 40.f, 60.f, 40.f);
+        TextureBrush once(image.get(), WrapModeClamp);
+        g.FillEllipse(&once, 60.f, 40.f, 60.f, 40.f);
+        Matrix m(1, 0.2, -0.3, 1, 0, 0);
+        g.SetTransform(&m);
+        g.DrawImage(image.get(), 40, 80, 40, 30);
+    }));
+}
+
+TEST(PixelCanvasTest, ClipsAndTheirResetsAgree) {
+    EXPECT_TRUE(BothEnginesAgree("clips", [](Graphics& g) {
+        GraphicsPath outer;
+        outer.AddEllipse(5, 5, 110, 110);
+        g.SetClip(&outer);
+        g.BeginContainer();
+        GraphicsPath inner(FillModeAlternate);
+        inner.AddRectangle(20, 0, 30, 120);
+        inner.AddRectangle(35, 0, 60, 120);  // even-odd: the overlap is outside the clip
+        g.SetClip(&inner);
+        SolidBrush red(Color(200, 220, 0, 0));
+        g.FillRectangle(&red, RectD{0, 0, 120, 120});
+        g.ResetClip();  // back to the container's ellipse
+        Pen pen(Color(255, 0, 0, 0), 4);
+        const GraphicsPath zigzag = Zigzag(60);
+        g.DrawPath(&pen, &zigzag);
+        g.EndContainer();
+        g.ResetClip();
+        HatchBrush hatch(HatchStyleCross, Color(255, 0, 90, 0), Color(0, 0, 0, 0));
+        g.FillRectangle(&hatch, RectD{0, 100, 120, 20});
+        // A clip reaching far beyond the device range is flattened and clipped to the canvas.
+        GraphicsPath far;
+        far.AddRectangle(-1e9, 90, 2e9, 1e9);
+        g.SetClip(&far);
+        SolidBrush blue(Color(255, 0, 0, 200));
+        g.FillEllipse(&blue, 80.f, 80.f, 40.f, 40.f);
+    }));
+}
+
+TEST(PixelCanvasTest, AliasedDrawingAndTextAgree) {
+    for (int smoothing : {SmoothingFast, SmoothingOff, SmoothingQuality}) {
+        EXPECT_TRUE(BothEnginesAgree("smoothing " + std::to_string(smoothing), [&](Graphics& g) {
+            g.SetSmoothingMode(smoothing);
+            GraphicsPath clip;
+            clip.AddEllipse(10, 10, 100, 100);
+            g.SetClip(&clip);
+            SolidBrush brush(Color(255, 30, 30, 160));
+            GraphicsPath star = Star();
+            g.FillPath(&brush, &star);
+            Pen pen(Color(255, 200, 100, 0), 3);
+            const GraphicsPath zigzag = Zigzag(80);
+            g.DrawPath(&pen, &zigzag);
+        }));
+    }
+    EXPECT_TRUE(BothEnginesAgree("text", [](Graphics& g) {
+        Font font("DejaVu Sans", 22);
+        StringFormat format(StringAlignmentCenter);
+        GraphicsPath text;
+        text.AddStringFont("Agg & Cairo", &font, RectD{0, 10, 120, 100}, &format);
+        SolidBrush brush(Color(255, 0, 0, 0));
+        g.FillPath(&brush, &text);
+    }));
+}
+
+// Input that neither engine can draw is refused by both with the same status, and draws nothing.
+TEST(PixelCanvasTest, BothEnginesRefuseTheSameInputAndDrawNothing) {
+    const double far = 1e9;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::string what;
+        std::function<Status(Graphics&)> draw;
+    };
+    const std::vector<Case> cases = {
+        {"degenerate transform",
+         [](Graphics& g) {
+             Matrix flat(1, 2, 2, 4, 0, 0);
+             g.SetTransform(&flat);
+             Pen pen(Color(255, 0, 0, 0), 3);
+             SolidBrush brush(Color(255, 0, 0, 0));
+             const GraphicsPath zigzag = Zigzag(10);
+             const Status fill = g.FillRectangle(&brush, RectD{0, 0, 50, 50});
+             return fill != Ok ? fill : g.DrawPath(&pen, &zigzag);
+         }},
+        {"non-finite coordinate",
+         [&](Graphics& g) {
+             Pen pen(Color(255, 0, 0, 0), 3);
+             return g.DrawLine(&pen, PointD{0, 0}, PointD{nan, 5});
+         }},
+        {"pen reaching beyond the device range",
+         [&](Graphics& g) {
+             Pen pen(Color(255, 0, 0, 0), 2 * far);
+             const GraphicsPath zigzag = Zigzag(10);
+             return g.DrawPath(&pen, &zigzag);
+         }},
+        {"image beyond the device range",
+         [&](Graphics& g) {
+             Bitmap image(4, 4);
+             return g.DrawImage(&image, PointD{far, 0});
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PixelCanvas agg(kSide, kSide, kPaper, RasterEngine::Agg);
+        PixelCanvas cairo(kSide, kSide, kPaper, RasterEngine::Cairo);
+        Graphics aggGraphics(&agg);
+        Graphics cairoGraphics(&cairo);
+        EXPECT_EQ(c.draw(aggGraphics), c.draw(cairoGraphics));
+        EXPECT_TRUE(Agree(agg, cairo, c.what));
+        const Agreement blank = Compare(agg, PixelCanvas(kSide, kSide, kPaper, RasterEngine::Cairo));
+        EXPECT_EQ(blank.differing, 0u) << "drawn on although refused";
+    }
+}
+
+}  // namespace
+}  // namespace Pictor::test
