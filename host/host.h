@@ -110,6 +110,9 @@ SYMBOLHOST_API void SetGlobalProperties(IGIS_GlobalProperties* properties);
 // Pixels per inch of the output, read by the library once when it starts: the property
 // "SYMBOL2_SCREEN_PPI", 96 when it is missing or not a number in 1..10000.
 inline constexpr const char* kPropertyScreenPpi = "SYMBOL2_SCREEN_PPI";
+// The rasterizer of PNG output, read by the program before it draws: "agg" (the default) or
+// "cairo", in any case.
+inline constexpr const char* kPropertyRaster = "SYMBOL2_RASTER";
 
 // ---- colour tables ------------------------------------------------------------------------
 

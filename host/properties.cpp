@@ -79,6 +79,9 @@ std::optional<std::string> ExpectedValue(std::string_view name, std::string_view
         return "a number of pixels per inch from 1 to 10000";
     }
     if (name == kPropertyConfigDir && value.empty()) return "a directory";
+    if (name == kPropertyRaster && !EqualsIgnoringCase(value, "agg") && !EqualsIgnoringCase(value, "cairo")) {
+        return "agg or cairo";
+    }
     if (name == kPropertyJitterSeed && !IsWholeNumberInRange(value, kMaxJitterSeed)) {
         return "a whole number from 0 to 4294967295";
     }

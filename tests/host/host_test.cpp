@@ -118,6 +118,7 @@ TEST_F(PropertyStoreTest, RefusesBadLinesNamingFileAndLineAndChangingNothing) {
         {"SYMBOL2_SCREEN_PPI = 96dpi\n",
          "1: SYMBOL2_SCREEN_PPI expects a number of pixels per inch from 1 to 10000, found '96dpi'"},
         {"SYMBOL2_CFG_DIR =\n", "1: SYMBOL2_CFG_DIR expects a directory, found ''"},
+        {"SYMBOL2_RASTER = skia\n", "1: SYMBOL2_RASTER expects agg or cairo, found 'skia'"},
         {"SYMBOL2_JITTERSEED = 4294967296\n",
          "1: SYMBOL2_JITTERSEED expects a whole number from 0 to 4294967295, found '4294967296'"},
         {"A = 1\nB = 2\nA = 3\n", "3: A is already set on line 1, expected each property once"},

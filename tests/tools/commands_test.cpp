@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host.h"
 #include "tools/symbolize/output.h"
 
 namespace {
@@ -185,6 +186,26 @@ TEST_F(CommandsTest, CommandLineMistakesExitWithTheUsageCode) {
     EXPECT_EQ(out_.str(), "symbolize 0.1.0\n");
     EXPECT_EQ(Symbolize({"--help"}), 0);
     EXPECT_NE(out_.str().find("gallery"), std::string::npos);
+}
+
+// Both rasterizers write the PNG; the host's setting holds unless the command line names one, and
+// a rasterizer named for a vector or dump output is refused rather than ignored.
+TEST_F(CommandsTest, TheRasterizerIsChosenForPngOutputOnly) {
+    const std::string doc = Write("doc.json", kGoodDocument);
+    symbolhost::PropertyStore& properties = symbolhost::DefaultProperties();
+    properties.Set(symbolhost::kPropertyRaster, "Cairo");
+    EXPECT_EQ(Symbolize({"render", doc, "-o", PathOf("host.png")}), 0) << err_.str();
+    properties.Remove(symbolhost::kPropertyRaster);
+    EXPECT_EQ(Symbolize({"render", doc, "--raster", "cairo", "-o", PathOf("cairo.png")}), 0) << err_.str();
+    EXPECT_EQ(Symbolize({"gallery", doc, "--raster", "AGG", "-o", PathOf("agg.png")}), 0) << err_.str();
+    for (const char* name : {"host.png", "cairo.png", "agg.png"}) EXPECT_EQ(Head(name, 4), "\x89PNG") << name;
+
+    EXPECT_EQ(Symbolize({"render", doc, "--raster", "skia", "-o", PathOf("map.png")}), kExitUsage);
+    for (const char* vector : {"map.svg", "map.pdf", "map.json"}) {
+        EXPECT_EQ(Symbolize({"render", doc, "--raster", "agg", "-o", PathOf(vector)}), kExitUsage) << vector;
+        EXPECT_NE(err_.str().find("--raster chooses the rasterizer of PNG output"), std::string::npos);
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"agg.png", "cairo.png", "doc.json", "host.png"}));
 }
 
 TEST_F(CommandsTest, KindsPrintsTheReference) {

@@ -11,7 +11,7 @@
 
 #include "contracts/pictor/pictor.h"
 #include "host/document/document.h"
-#include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 #include "pictor/recording_canvas.h"
 #include "tools/symbolize/legend.h"
 #include "tools/symbolize/render.h"
@@ -175,7 +175,7 @@ TEST_F(GalleryPictureTest, MatchesTheReferencePicture) {
     std::string error;
     const auto size = symbolize_tool::LegendSize(*doc, &error);
     ASSERT_TRUE(size.has_value()) << error;
-    Pictor::RasterCanvas canvas(size->width, size->height, Pictor::Color(doc->canvas.background));
+    Pictor::PixelCanvas canvas(size->width, size->height, Pictor::Color(doc->canvas.background));
     {
         const symbolize_tool::DocumentServices services(*doc);
         Pictor::Graphics graphics(&canvas);

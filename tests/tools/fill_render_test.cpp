@@ -10,7 +10,7 @@
 
 #include "contracts/pictor/pictor.h"
 #include "host/document/document.h"
-#include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 #include "tools/symbolize/render.h"
 
 namespace {
@@ -21,7 +21,7 @@ constexpr int kSize = 100;
 const Pictor::Color kBackground(255, 255, 255, 255);
 
 // The document with one polygon of `symbol` (JSON), drawn onto a fresh raster canvas.
-std::unique_ptr<Pictor::RasterCanvas> Render(const std::string& symbol, const std::string& polygon) {
+std::unique_ptr<Pictor::PixelCanvas> Render(const std::string& symbol, const std::string& polygon) {
     const std::string text = R"({"canvas": {"width": 100, "height": 100, "background": "#FFFFFF"},
         "settings": {"allowPathsOutside": true},
         "fillImages": {"1": ")" +
@@ -33,14 +33,14 @@ std::unique_ptr<Pictor::RasterCanvas> Render(const std::string& symbol, const st
     symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(text, "doc.json", ".");
     for (const std::string& line : r.diagnostics.Lines()) ADD_FAILURE() << line;
     if (!r.document) return nullptr;
-    auto canvas = std::make_unique<Pictor::RasterCanvas>(kSize, kSize, kBackground);
+    auto canvas = std::make_unique<Pictor::PixelCanvas>(kSize, kSize, kBackground);
     const symbolize_tool::DocumentServices services(*r.document);
     Pictor::Graphics graphics(canvas.get());
     EXPECT_TRUE(symbolize_tool::DrawMap(*r.document, graphics, nullptr));
     return canvas;
 }
 
-int Grey(const Pictor::RasterCanvas& canvas, int x, int y) { return canvas.GetPixel(x, y).GetR(); }
+int Grey(const Pictor::PixelCanvas& canvas, int x, int y) { return canvas.GetPixel(x, y).GetR(); }
 
 TEST(HoleRenderTest, NoFillKindPaintsTheHoleAndEveryRingIsOutlined) {
     // A 1 mm red outline, about 4 pixels wide: of a cartographic line, which only the points

@@ -119,11 +119,27 @@ int RenderDump(const std::string& documentPath, const std::string& outputPath, s
     return 0;
 }
 
+// The rasterizer of PNG output: the command line's choice, else the host's SYMBOL2_RASTER, else
+// AGG. The property's value was checked when it was read.
+Pictor::RasterEngine ChosenRaster(const std::string& option) {
+    if (!option.empty()) return RasterEngineNamed(option).value_or(Pictor::RasterEngine::Agg);
+    const IGIS_Property* property = symbolhost::DefaultProperties().GetProperty(symbolhost::kPropertyRaster);
+    if (property == nullptr) return Pictor::RasterEngine::Agg;
+    return RasterEngineNamed(property->GetStringValue()).value_or(Pictor::RasterEngine::Agg);
+}
+
 // render and gallery: the document's layers, or its legend sheet, into a picture.
-int Draw(const std::string& documentPath, const std::string& outputPath, bool legend, std::ostream& err) {
+// `rasterChosen`: the command line named a rasterizer, which only a PNG output can take.
+int Draw(const std::string& documentPath, const std::string& outputPath, bool legend,
+         Pictor::RasterEngine raster, bool rasterChosen, std::ostream& err) {
     if (const std::string problem = OutputPlaceProblem(outputPath); !problem.empty()) {
         err << "symbolize: " << outputPath << ": " << problem << '\n';
         return kExitRefused;
+    }
+    if (rasterChosen && FormatOf(outputPath) != Format::Png) {
+        err << "symbolize: --raster chooses the rasterizer of PNG output; " << outputPath
+            << " is not a PNG file\n";
+        return kExitUsage;
     }
     if (!legend && IsDumpPath(outputPath)) return RenderDump(documentPath, outputPath, err);
     const std::optional<Format> format = FormatOf(outputPath);
@@ -161,7 +177,7 @@ int Draw(const std::string& documentPath, const std::string& outputPath, bool le
                 return legend ? DrawLegend(*document, graphics, progress)
                               : DrawMap(*document, graphics, progress);
             },
-            &error);
+            &error, raster);
     }
     PrintLog(capture.log().Entries(), err);
     switch (result) {
@@ -190,15 +206,24 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
 
     std::string document;
     std::string output;
+    std::string raster;
+    const auto addRaster = [&raster](CLI::App* command) {
+        command
+            ->add_option("--raster", raster,
+                         "The rasterizer of PNG output: agg (the default) or cairo; SVG and PDF always use cairo")
+            ->check(CLI::IsMember({"agg", "cairo"}, CLI::ignore_case));
+    };
     CLI::App* render = app.add_subcommand("render", "Draw the document's layers into a picture.");
     render->add_option("document", document, "The document (JSON)")->required();
     render->add_option("-o,--output", output, "The picture: .png, .svg or .pdf; or .json for a drawing dump")
         ->required();
+    addRaster(render);
 
     CLI::App* gallery = app.add_subcommand(
         "gallery", "Draw a legend sheet of every symbol in the document, each on a sample.");
     gallery->add_option("document", document, "The document (JSON)")->required();
     gallery->add_option("-o,--output", output, "The picture: .png, .svg or .pdf")->required();
+    addRaster(gallery);
 
     CLI::App* validate =
         app.add_subcommand("validate", "Check the document and everything it names; print OK or the faults.");
@@ -215,8 +240,8 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     }
 
     try {
-        if (*render) return Draw(document, output, false, err);
-        if (*gallery) return Draw(document, output, true, err);
+        if (*render) return Draw(document, output, false, ChosenRaster(raster), !raster.empty(), err);
+        if (*gallery) return Draw(document, output, true, ChosenRaster(raster), !raster.empty(), err);
         if (*validate) {
             if (!Load(document, err)) return kExitRefused;
             out << "OK\n";

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 
 namespace symbolize_tool {
 namespace {
@@ -42,11 +43,21 @@ std::optional<Format> FormatOf(const std::string& path) {
     return std::nullopt;
 }
 
+std::optional<Pictor::RasterEngine> RasterEngineNamed(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "agg") return Pictor::RasterEngine::Agg;
+    if (lower == "cairo") return Pictor::RasterEngine::Cairo;
+    return std::nullopt;
+}
+
 WriteResult WritePicture(const std::string& path, Format format, int width, int height, uint32_t background,
-                         const std::function<bool(Pictor::Graphics&)>& draw, std::string* error) {
+                         const std::function<bool(Pictor::Graphics&)>& draw, std::string* error,
+                         Pictor::RasterEngine engine) {
     const Pictor::Color paper(background);
     if (format == Format::Png) {
-        Pictor::RasterCanvas canvas(width, height, paper);
+        Pictor::PixelCanvas canvas(width, height, paper, engine);
         if (canvas.GetLastStatus() != Pictor::Ok) {
             *error = "cannot make the picture: " + StatusText(canvas.GetLastStatus());
             return WriteResult::Failed;
