@@ -19,6 +19,7 @@
 #include "contracts/pictor/types.h"
 #include "host/host.h"
 #include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 #include "symbolize/symbolize.h"
 
 namespace bench {
@@ -38,13 +39,16 @@ inline SymbolizeInfo Context(Pictor::Graphics& g) {
     return info;
 }
 
-// The library's side of a comparison: the quiet host, a raster canvas of the raw surface's size
-// and the drawing context on it.
+// The library's side of a comparison: the quiet host, a PNG canvas of the raw surface's size
+// rasterized by `engine`, and the drawing context on it.
 struct LayerSurface {
-    Pictor::RasterCanvas canvas{kSurfaceSize, kSurfaceSize};
+    Pictor::PixelCanvas canvas;
     Pictor::Graphics graphics{&canvas};
     SymbolizeInfo info = Context(graphics);
-    LayerSurface() { QuietProperties(); }
+    explicit LayerSurface(Pictor::RasterEngine engine = Pictor::RasterEngine::Cairo)
+        : canvas(kSurfaceSize, kSurfaceSize, Pictor::Color(0u), engine) {
+        QuietProperties();
+    }
     LayerSurface(const LayerSurface&) = delete;
     LayerSurface& operator=(const LayerSurface&) = delete;
 };
@@ -102,7 +106,7 @@ inline std::vector<std::vector<Pictor::PointD>> Hexagons(int count, unsigned see
 }
 
 // Collects real times per benchmark and prints layer/raw ratios for the pairs named
-// "<case>/layer" and "<case>/raw".
+// "<case>/layer" (the Cairo engine) or "<case>/layer_agg" (the AGG engine) and "<case>/raw".
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -120,9 +124,12 @@ public:
             const auto slash = name.rfind("/layer");
             if (slash == std::string::npos) continue;
             const std::string base = name.substr(0, slash);
-            const auto raw = times_.find(base + "/raw" + name.substr(slash + 6));
+            std::string rest = name.substr(slash + 6);
+            const bool agg = rest.starts_with("_agg");
+            if (agg) rest = rest.substr(4);
+            const auto raw = times_.find(base + "/raw" + rest);
             if (raw == times_.end() || raw->second <= 0) continue;
-            std::printf("  %-28s %.3f\n", base.c_str(), t / raw->second);
+            std::printf("  %-28s %-6s %.3f\n", base.c_str(), agg ? "agg" : "cairo", t / raw->second);
         }
     }
 

@@ -86,8 +86,9 @@ std::shared_ptr<symbolhost::VectorResource> Church() {
     return church;
 }
 
+template <Pictor::RasterEngine engine>
 void LibMarkers_layer(benchmark::State& state) {
-    bench::LayerSurface layer;
+    bench::LayerSurface layer(engine);
     symbolhost::DefaultVectorResourceStore().Add(kResourceCode, Church());
     symbolhost::LibMarkerSymbol marker;
     marker.SetResourceCode(kResourceCode);
@@ -152,8 +153,9 @@ void LibMarkers_raw(benchmark::State& state) {
     }
 }
 
+template <Pictor::RasterEngine engine>
 void CharMarkers_layer(benchmark::State& state) {
-    bench::LayerSurface layer;
+    bench::LayerSurface layer(engine);
     symbolhost::CharMarkerSymbol marker;
     marker.SetFontName(kFamily);
     marker.SetCharacterCode(kCharacter);
@@ -220,8 +222,9 @@ std::shared_ptr<symbolhost::VectorResource> Pointer() {
     return pointer;
 }
 
+template <Pictor::RasterEngine engine>
 void ArrowMarkers_layer(benchmark::State& state) {
-    bench::LayerSurface layer;
+    bench::LayerSurface layer(engine);
     symbolhost::DefaultVectorResourceStore().Add(kResourceCode, Pointer());
     symbolhost::LibMarkerSymbol marker;
     marker.SetResourceCode(kResourceCode);
@@ -295,11 +298,14 @@ void ArrowMarkers_raw(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(LibMarkers_layer)->Name("library_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(LibMarkers_layer<Pictor::RasterEngine::Cairo>)->Name("library_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(LibMarkers_layer<Pictor::RasterEngine::Agg>)->Name("library_markers/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(LibMarkers_raw)->Name("library_markers/raw")->Unit(benchmark::kMillisecond);
-BENCHMARK(CharMarkers_layer)->Name("character_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(CharMarkers_layer<Pictor::RasterEngine::Cairo>)->Name("character_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(CharMarkers_layer<Pictor::RasterEngine::Agg>)->Name("character_markers/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(CharMarkers_raw)->Name("character_markers/raw")->Unit(benchmark::kMillisecond);
-BENCHMARK(ArrowMarkers_layer)->Name("arrow_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(ArrowMarkers_layer<Pictor::RasterEngine::Cairo>)->Name("arrow_markers/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(ArrowMarkers_layer<Pictor::RasterEngine::Agg>)->Name("arrow_markers/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(ArrowMarkers_raw)->Name("arrow_markers/raw")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return bench::RunWithRatios(argc, argv); }

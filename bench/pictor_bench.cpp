@@ -8,7 +8,7 @@
 
 #include "bench/bench_common.h"
 #include "contracts/pictor/pictor.h"
-#include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 
 using namespace Pictor;
 
@@ -33,8 +33,9 @@ const auto& Hexes() {
 std::string Label(int i) { return "Label " + std::to_string(i); }
 PointD LabelOrigin(int i) { return {double((i * 97) % 960), double((i * 61) % 1000)}; }
 
+template <RasterEngine engine>
 void Strokes_layer(benchmark::State& state) {
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
+    PixelCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize, Color(0u), engine);
     Graphics g(&canvas);
     Pen pen(Color(0xFF2060A0), kStrokeWidth);
     pen.SetDashPattern(kDashes, 2);
@@ -65,8 +66,9 @@ void Strokes_raw(benchmark::State& state) {
     }
 }
 
+template <RasterEngine engine>
 void Hexagons_layer(benchmark::State& state) {
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
+    PixelCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize, Color(0u), engine);
     Graphics g(&canvas);
     SolidBrush brush(Color(0xFFE0C080));
     Pen pen(Color(0xFF604020), 1.0);
@@ -101,8 +103,9 @@ void Hexagons_raw(benchmark::State& state) {
     }
 }
 
+template <RasterEngine engine>
 void Labels_layer(benchmark::State& state) {
-    RasterCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize);
+    PixelCanvas canvas(bench::kSurfaceSize, bench::kSurfaceSize, Color(0u), engine);
     Graphics g(&canvas);
     Font font("DejaVu Sans", kFontSize);
     SolidBrush brush(Color(0xFF202020));
@@ -146,11 +149,14 @@ void Labels_raw(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Strokes_layer)->Name("strokes/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Strokes_layer<RasterEngine::Cairo>)->Name("strokes/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Strokes_layer<RasterEngine::Agg>)->Name("strokes/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(Strokes_raw)->Name("strokes/raw")->Unit(benchmark::kMillisecond);
-BENCHMARK(Hexagons_layer)->Name("hexagons/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Hexagons_layer<RasterEngine::Cairo>)->Name("hexagons/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Hexagons_layer<RasterEngine::Agg>)->Name("hexagons/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(Hexagons_raw)->Name("hexagons/raw")->Unit(benchmark::kMillisecond);
-BENCHMARK(Labels_layer)->Name("labels/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Labels_layer<RasterEngine::Cairo>)->Name("labels/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Labels_layer<RasterEngine::Agg>)->Name("labels/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(Labels_raw)->Name("labels/raw")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return bench::RunWithRatios(argc, argv); }

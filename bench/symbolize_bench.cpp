@@ -34,8 +34,9 @@ const auto& Polygons() {
     return polygons;
 }
 
+template <Pictor::RasterEngine engine>
 void Lines_layer(benchmark::State& state) {
-    bench::LayerSurface layer;
+    bench::LayerSurface layer(engine);
     symbolhost::SimpleLineSymbol line;
     line.SetColor(kLineColour);
     line.SetWidth(kLineMm);
@@ -78,8 +79,9 @@ void Lines_raw(benchmark::State& state) {
     }
 }
 
+template <Pictor::RasterEngine engine>
 void Parcels_layer(benchmark::State& state) {
-    bench::LayerSurface layer;
+    bench::LayerSurface layer(engine);
     symbolhost::SimpleFillSymbol fill;
     fill.SetStyle(SimpleFillStyleForwardDiagonal);
     fill.SetColor(kHatchColour);
@@ -139,9 +141,11 @@ void Parcels_raw(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(Lines_layer)->Name("dashed_halo_lines/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Lines_layer<Pictor::RasterEngine::Cairo>)->Name("dashed_halo_lines/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Lines_layer<Pictor::RasterEngine::Agg>)->Name("dashed_halo_lines/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(Lines_raw)->Name("dashed_halo_lines/raw")->Unit(benchmark::kMillisecond);
-BENCHMARK(Parcels_layer)->Name("hatched_parcels/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Parcels_layer<Pictor::RasterEngine::Cairo>)->Name("hatched_parcels/layer")->Unit(benchmark::kMillisecond);
+BENCHMARK(Parcels_layer<Pictor::RasterEngine::Agg>)->Name("hatched_parcels/layer_agg")->Unit(benchmark::kMillisecond);
 BENCHMARK(Parcels_raw)->Name("hatched_parcels/raw")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return bench::RunWithRatios(argc, argv); }

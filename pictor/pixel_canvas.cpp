@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -35,9 +37,46 @@ namespace Pictor {
 namespace {
 
 // Premultiplied 0xAARRGGBB words, as Cairo keeps them: B, G, R, A in memory on little-endian
-// machines.
-using PixelFormat = std::conditional_t<std::endian::native == std::endian::little, agg::pixfmt_bgra32_pre,
-                                       agg::pixfmt_argb32_pre>;
+// machines, A, R, G, B on big-endian ones.
+using PixelOrder = std::conditional_t<std::endian::native == std::endian::little, agg::order_bgra, agg::order_argb>;
+
+// Each byte of x times a / 255, rounded, two channels per multiplication (Cairo's pixel arithmetic).
+inline uint32_t MultiplyChannels(uint32_t x, uint32_t a) {
+    uint32_t rb = (x & 0x00FF00FFu) * a + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    uint32_t ag = ((x >> 8) & 0x00FF00FFu) * a + 0x00800080u;
+    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// Premultiplied "over" on whole pixel words: AGG's own blender multiplies channel by channel, which
+// made blending edge pixels a third of the cost of a small filled and outlined shape.
+struct WordBlender : agg::conv_rgba_pre<agg::rgba8, PixelOrder> {
+    using color_type = agg::rgba8;
+    using order_type = PixelOrder;
+    using value_type = agg::int8u;
+    using calc_type = agg::int32u;
+
+    static void blend_pix(value_type* p, value_type r, value_type g, value_type b, value_type a,
+                          agg::cover_type cover) {
+        Over(p, MultiplyChannels(Word(r, g, b, a), cover));
+    }
+    static void blend_pix(value_type* p, value_type r, value_type g, value_type b, value_type a) {
+        Over(p, Word(r, g, b, a));
+    }
+
+private:
+    static uint32_t Word(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+        return (a << 24) | (r << 16) | (g << 8) | b;
+    }
+    static void Over(value_type* p, uint32_t source) {
+        uint32_t d;
+        std::memcpy(&d, p, sizeof d);
+        d = source + MultiplyChannels(d, 255 - (source >> 24));
+        std::memcpy(p, &d, sizeof d);
+    }
+};
+using PixelFormat = agg::pixfmt_alpha_blend_rgba<WordBlender, agg::rendering_buffer>;
 using RendererBase = agg::renderer_base<PixelFormat>;
 // Clipping in doubles before the conversion to fixed point, so a vertex far off the canvas cannot
 // wrap around.
@@ -329,8 +368,7 @@ private:
             MaskedScanline scanline(mask);
             RenderWith(base, scanline, brush);
         } else {
-            agg::scanline_u8 scanline;
-            RenderWith(base, scanline, brush);
+            RenderWith(base, packedScanline, brush);
         }
     }
 
@@ -338,8 +376,7 @@ private:
     void RenderWith(RendererBase& base, Scanline& scanline, const Brush& brush) {
         if (brush.GetType() == BrushType::Hatch) {
             HatchSpans spans(static_cast<const HatchBrush&>(brush));
-            agg::span_allocator<agg::rgba8> allocator;
-            agg::render_scanlines_aa(rasterizer, scanline, base, allocator, spans);
+            agg::render_scanlines_aa(rasterizer, scanline, base, spanAllocator, spans);
             return;
         }
         const Color color = static_cast<const SolidBrush&>(brush).GetColor();
@@ -400,6 +437,10 @@ private:
     agg::rendering_buffer buffer;
     Rasterizer rasterizer;
     bool antialiased = true;  // the rasterizer's gamma
+    // Kept from call to call, with the memory they grew to. Packed spans let a run of full
+    // coverage be filled at once.
+    agg::scanline_p8 packedScanline;
+    agg::span_allocator<agg::rgba8> spanAllocator;
     // The clip as coverage per device pixel, made when the clip changes.
     std::vector<uint8_t> maskPixels;
     std::vector<uint8_t> layerPixels;
