@@ -15,6 +15,7 @@
 #include <agg_renderer_scanline.h>
 #include <agg_rendering_buffer.h>
 #include <agg_scanline_p.h>
+#include <agg_scanline_storage_aa.h>
 #include <agg_scanline_u.h>
 #include <agg_span_allocator.h>
 
@@ -25,6 +26,9 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <type_traits>
 #include <vector>
 
@@ -99,6 +103,21 @@ constexpr double kDashedCurveFineness = 4.0;
 // Geometry this far inside the canvas' edges needs no clipping: it covers a margin for the
 // spread of round joins and caps cut into chords, and for rounding.
 constexpr double kClipMargin = 2.0;
+// The stamp cache. A shape is stamped at the nearest of this many phases per pixel on each axis;
+// its points are compared at AGG's own precision, 1/256 pixel.
+constexpr int kStampPhases = 4;
+constexpr double kStampSubpixels = 256.0;
+// Only shapes of at most this many points and this many device pixels on a side are cached: a
+// marker, not a map feature.
+constexpr size_t kMaxStampPoints = 4096;
+constexpr double kMaxStampSide = 256.0;
+// The cache holds at most this many bytes of coverage and keys (with an allowance per entry for
+// the map's own nodes); when a new stamp would pass it, the cache is emptied and fills again.
+constexpr size_t kMaxStampBytes = size_t{16} << 20;
+constexpr size_t kStampOverhead = 96;
+// Shapes seen once are remembered by hash in a table of this many slots (8 bytes each, 512 KiB),
+// a newer shape taking an older one's slot.
+constexpr size_t kSeenSlots = size_t{1} << 16;
 // Without smoothing a pixel is covered when at least half of it is inside, which for straight
 // edges is the pixel-centre rule that Cairo samples by.
 constexpr double kAliasedCoverage = 0.5;
@@ -252,13 +271,15 @@ public:
         if (!bounds || !Usable(state)) return false;
         if (shape.IsEmpty()) return true;  // nothing to see
         Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
-        PathSource source(shape);
-        agg::trans_affine toDevice = AggMatrix(state.world);
-        agg::conv_transform<PathSource> mapped(source, toDevice);
-        agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
-        flat.approximation_scale(kCurveFineness);
-        rasterizer.add_path(flat);
-        Render(brush);
+        const char style[] = {'F', static_cast<char>(shape.GetFillMode() == FillModeAlternate)};
+        DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, [&](const Matrix& world) {
+            PathSource source(shape);
+            agg::trans_affine toDevice = AggMatrix(world);
+            agg::conv_transform<PathSource> mapped(source, toDevice);
+            agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
+            flat.approximation_scale(kCurveFineness);
+            rasterizer.add_path(flat);
+        });
         return true;
     }
 
@@ -292,29 +313,135 @@ public:
         if (path.IsEmpty()) return true;
 
         Start(state.smoothing, FillModeWinding, *bounds, reach);
-        PathSource source(path);
-        agg::trans_affine toDevice = AggMatrix(state.world);
         // Curves are flattened, and round joins and caps cut, finely enough for the device.
         const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
         const double fineness = dashes.empty() ? kCurveFineness : kDashedCurveFineness;
-        if (hairline) {
-            agg::conv_transform<PathSource> mapped(source, toDevice);
-            agg::conv_curve<decltype(mapped)> flat(mapped);
-            flat.approximation_scale(fineness);
-            AddStroke(flat, pen, width, dashes, fineness);
-        } else {
-            agg::conv_curve<PathSource> flat(source);
-            flat.approximation_scale(scale * fineness);
-            AddStroke(flat, pen, width, dashes, scale * fineness, &toDevice);
-        }
-        Render(SolidBrush(pen.GetColor()));
+        std::string& style = strokeStyle;  // kept, so that its memory is too
+        style.assign("S");
+        const double miter = pen.GetMiterLimit();
+        const int shape[] = {pen.GetLineCap(), pen.GetLineJoin(), hairline};
+        style.append(reinterpret_cast<const char*>(shape), sizeof shape);
+        style.append(reinterpret_cast<const char*>(&width), sizeof width);
+        style.append(reinterpret_cast<const char*>(&miter), sizeof miter);
+        style.append(reinterpret_cast<const char*>(dashes.data()), dashes.size() * sizeof(double));
+        DrawOrStamp(state, path, Grown(*bounds, reach), style, SolidBrush(pen.GetColor()), [&](const Matrix& world) {
+            PathSource source(path);
+            agg::trans_affine toDevice = AggMatrix(world);
+            if (hairline) {
+                agg::conv_transform<PathSource> mapped(source, toDevice);
+                agg::conv_curve<decltype(mapped)> flat(mapped);
+                flat.approximation_scale(fineness);
+                AddStroke(flat, pen, width, dashes, fineness);
+            } else {
+                agg::conv_curve<PathSource> flat(source);
+                flat.approximation_scale(scale * fineness);
+                AddStroke(flat, pen, width, dashes, scale * fineness, &toDevice);
+            }
+        });
         return true;
     }
+
+    // Bytes the stamp cache holds now, keys included.
+    size_t StampBytes() const { return stampBytes; }
 
     Bitmap bitmap;
     std::unique_ptr<RasterCanvas> cairo;
 
 private:
+    static RectD Grown(const RectD& r, double by) {
+        return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by};
+    }
+
+    // Draws the geometry that `add` puts into the rasterizer under a world transform. A shape drawn
+    // again elsewhere on the canvas (the same geometry, style and transform but for its
+    // translation) is rasterized once at the nearest quarter pixel and its coverage stamped.
+    // `extent` bounds what the shape covers, in device pixels.
+    template <typename AddGeometry>
+    void DrawOrStamp(const DrawState& state, const GraphicsPath& path, const RectD& extent, std::string_view style,
+                     const Brush& brush, AddGeometry add) {
+        const bool stampable = !masked && !clipping && path.Points().size() <= kMaxStampPoints &&
+                               extent.width <= kMaxStampSide && extent.height <= kMaxStampSide;
+        if (!stampable || !Stamp(state, path, style, brush, add)) {
+            add(state.world);
+            Render(brush, rasterizer);
+        }
+    }
+
+    // Stamps the shape from the cache, rasterizing it into the cache first when it was seen once
+    // before. False when it was not: it is remembered and drawn as usual.
+    template <typename AddGeometry>
+    bool Stamp(const DrawState& state, const GraphicsPath& path, std::string_view style, const Brush& brush,
+               AddGeometry add) {
+        const std::vector<PointD>& points = path.Points();
+        if (points.empty()) return false;
+        const PointD origin = state.world.TransformPoint(points[0]);
+        const double ix = std::floor(origin.x);
+        const double iy = std::floor(origin.y);
+        const int phaseX = static_cast<int>(std::lround((origin.x - ix) * kStampPhases));
+        const int phaseY = static_cast<int>(std::lround((origin.y - iy) * kStampPhases));
+        // The key: the style, the smoothing, the phase, the transform less its translation, and the
+        // figure relative to its first point in device pixels, at AGG's own 1/256 pixel.
+        stampKey.assign(style);
+        stampKeyPoints = false;
+        const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
+        const int32_t head[] = {Antialiased(state.smoothing), phaseX, phaseY};
+        stampKey.append(reinterpret_cast<const char*>(linear), sizeof linear);
+        stampKey.append(reinterpret_cast<const char*>(head), sizeof head);
+        stampKey.append(reinterpret_cast<const char*>(path.Types().data()), path.Types().size());
+        // A shape met for the first time costs only a hash of its points: most shapes of a map
+        // are drawn once.
+        uint64_t hash = std::hash<std::string>{}(stampKey);
+        for (const PointD& p : points) {
+            const PointD d = state.world.TransformPoint(p);
+            const uint64_t qx = static_cast<uint32_t>(agg::iround((d.x - origin.x) * kStampSubpixels));
+            const uint64_t qy = static_cast<uint32_t>(agg::iround((d.y - origin.y) * kStampSubpixels));
+            hash = (hash ^ ((qx << 32) | qy)) * 0x100000001B3u;
+        }
+        if (seen.empty()) seen.assign(kSeenSlots, 0);
+        uint64_t& slot = seen[hash & (kSeenSlots - 1)];
+        if (slot != hash) {  // met once; a shape whose slot was taken is merely met once more
+            slot = hash;
+            return false;
+        }
+        auto found = stamps.find(KeyWithPoints(points, state.world, origin));
+        if (found == stamps.end()) {
+            // Rasterized with the first point at its quarter-pixel phase next to the origin.
+            Matrix shifted = state.world;
+            shifted.Translate(phaseX / double(kStampPhases) - origin.x, phaseY / double(kStampPhases) - origin.y,
+                              MatrixOrderAppend);
+            rasterizer.reset();
+            add(shifted);
+            agg::scanline_storage_aa8 storage;
+            agg::render_scanlines(rasterizer, packedScanline, storage);
+            std::vector<agg::int8u> coverage(storage.byte_size());
+            storage.serialize(coverage.data());
+            const size_t cost = coverage.size() + stampKey.size() + kStampOverhead;
+            if (stampBytes + cost > kMaxStampBytes) {  // full: start again rather than grow
+                stamps.clear();
+                stampBytes = 0;
+            }
+            found = stamps.emplace(stampKey, std::move(coverage)).first;
+            stampBytes += cost;
+        }
+        agg::serialized_scanlines_adaptor_aa8 stamp(found->second.data(), static_cast<unsigned>(found->second.size()),
+                                                   ix, iy);
+        Render(brush, stamp);
+        return true;
+    }
+
+    // The stamp key completed with the figure's points relative to `origin` (device pixels).
+    const std::string& KeyWithPoints(const std::vector<PointD>& points, const Matrix& world, const PointD& origin) {
+        if (stampKeyPoints) return stampKey;
+        for (const PointD& p : points) {
+            const PointD d = world.TransformPoint(p);
+            const int32_t q[] = {agg::iround((d.x - origin.x) * kStampSubpixels),
+                                 agg::iround((d.y - origin.y) * kStampSubpixels)};
+            stampKey.append(reinterpret_cast<const char*>(q), sizeof q);
+        }
+        stampKeyPoints = true;
+        return stampKey;
+    }
+
     // Readies the rasterizer for geometry within `reach` of `bounds` (device pixels). Geometry
     // wholly on the canvas is not clipped: clipping every segment cost a sixth of drawing a small
     // marker. Anything else is clipped to the canvas, in doubles, before AGG's fixed point.
@@ -324,6 +451,7 @@ private:
         const bool inside = bounds.x - margin >= 0 && bounds.y - margin >= 0 &&
                             bounds.x + bounds.width + margin <= bitmap.GetWidth() &&
                             bounds.y + bounds.height + margin <= bitmap.GetHeight();
+        clipping = !inside;
         if (inside) {
             rasterizer.reset_clipping();
         } else {
@@ -402,26 +530,33 @@ private:
         }
     }
 
-    void Render(const Brush& brush) {
+    // Paints the coverage that `source` (the rasterizer or a stamp) sweeps out with the brush.
+    template <typename Source>
+    void Render(const Brush& brush, Source& source) {
         PixelFormat format(buffer);
         RendererBase base(format);
-        if (masked) {
-            MaskedScanline scanline(mask);
-            RenderWith(base, scanline, brush);
+        if constexpr (std::is_same_v<Source, Rasterizer>) {
+            if (masked) {
+                MaskedScanline scanline(mask);
+                RenderWith(base, source, scanline, brush);
+            } else {
+                RenderWith(base, source, packedScanline, brush);
+            }
         } else {
-            RenderWith(base, packedScanline, brush);
+            typename Source::embedded_scanline scanline;
+            RenderWith(base, source, scanline, brush);
         }
     }
 
-    template <typename Scanline>
-    void RenderWith(RendererBase& base, Scanline& scanline, const Brush& brush) {
+    template <typename Source, typename Scanline>
+    void RenderWith(RendererBase& base, Source& source, Scanline& scanline, const Brush& brush) {
         if (brush.GetType() == BrushType::Hatch) {
             HatchSpans spans(static_cast<const HatchBrush&>(brush));
-            agg::render_scanlines_aa(rasterizer, scanline, base, spanAllocator, spans);
+            agg::render_scanlines_aa(source, scanline, base, spanAllocator, spans);
             return;
         }
         const Color color = static_cast<const SolidBrush&>(brush).GetColor();
-        agg::render_scanlines_aa_solid(rasterizer, scanline, base, AggColor(pixels::Premultiply(color)));
+        agg::render_scanlines_aa_solid(source, scanline, base, AggColor(pixels::Premultiply(color)));
     }
 
     // Makes the clip mask for the state's clips, unless it is the one already made. False when a
@@ -482,6 +617,15 @@ private:
     // coverage be filled at once.
     agg::scanline_p8 packedScanline;
     agg::span_allocator<agg::rgba8> spanAllocator;
+    bool clipping = false;  // the rasterizer clips to the canvas
+    // The stamp cache: coverage of shapes drawn more than once, by key, and the hashes of keys
+    // seen once, so that a shape drawn only once costs no more than its key.
+    std::unordered_map<std::string, std::vector<agg::int8u>> stamps;
+    std::vector<uint64_t> seen;  // kSeenSlots hashes, by their low bits
+    size_t stampBytes = 0;
+    std::string stampKey;
+    std::string strokeStyle;
+    bool stampKeyPoints = false;  // stampKey holds the points too
     // The clip as coverage per device pixel, made when the clip changes.
     std::vector<uint8_t> maskPixels;
     std::vector<uint8_t> layerPixels;
@@ -579,6 +723,8 @@ Status PixelCanvas::DrawImage(const DrawState& state, const Image& image, const 
     if (!impl_ || !impl_->cairo) return WrongState;
     return impl_->cairo->DrawImage(state, image, dest, tag);
 }
+
+size_t PixelCanvas::StampCacheBytes() const { return impl_ ? impl_->StampBytes() : 0; }
 
 Status PixelCanvas::WritePng(const std::string& path) const {
     if (!impl_ || !impl_->cairo) return WrongState;

@@ -41,6 +41,9 @@ public:
     Status FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) override;
     Status DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) override;
 
+    // Bytes held by the cache of repeated shapes (AGG only): at most 16 MiB, see docs/graphics.md.
+    size_t StampCacheBytes() const;
+
     Status WritePng(const std::string& path) const;
     Color GetPixel(int x, int y) const;
     std::unique_ptr<Image> Snapshot() const;

@@ -198,6 +198,46 @@ TEST(PixelCanvasTest, AliasedDrawingAndTextAgree) {
     }));
 }
 
+// A shape drawn again elsewhere is stamped from a cache at the nearest quarter pixel: the picture
+// still agrees with Cairo's, hatching stays aligned to the device, and the cache keeps to its cap.
+TEST(PixelCanvasTest, RepeatedShapesAreStampedWithoutChangingThePicture) {
+    const auto markers = [](Graphics& g) {
+        HatchBrush hatch(HatchStyleDiagonalCross, Color(255, 0, 0, 0), Color(255, 255, 220, 0));
+        SolidBrush red(Color(200, 220, 0, 0));
+        Pen pen(Color(255, 0, 0, 90), 1.5);
+        for (int i = 0; i < 36; ++i) {
+            const double x = 4 + (i % 6) * 19.13 + i * 0.07;  // every sub-pixel phase
+            const double y = 4 + (i / 6) * 19.37;
+            GraphicsPath marker;
+            marker.AddEllipse(x, y, 12, 12);
+            g.FillPath(i % 2 ? &hatch : static_cast<Brush*>(&red), &marker);
+            g.DrawPath(&pen, &marker);
+        }
+    };
+    EXPECT_TRUE(BothEnginesAgree("stamped markers", markers));
+    PixelCanvas canvas(kSide, kSide, kPaper);
+    Graphics graphics(&canvas);
+    markers(graphics);
+    EXPECT_GT(canvas.StampCacheBytes(), 0u);
+
+    // Distinct shapes of the most points a stamp takes, each drawn twice: their keys alone pass the cap.
+    constexpr size_t kCap = size_t{16} << 20;
+    constexpr int kPoints = 4000;
+    SolidBrush brush(Color(255, 0, 0, 0));
+    for (int shape = 0; shape < 600; ++shape) {
+        std::vector<PointD> ring;
+        for (int k = 0; k < kPoints; ++k) {
+            const double a = 2 * M_PI * k / kPoints;
+            ring.push_back({50 + (20 + shape % 30) * std::cos(a), 50 + (20 + shape / 30) * std::sin(a)});
+        }
+        GraphicsPath path;
+        path.AddPolygon(ring.data(), kPoints);
+        graphics.FillPath(&brush, &path);
+        graphics.FillPath(&brush, &path);
+        ASSERT_LE(canvas.StampCacheBytes(), kCap);
+    }
+}
+
 // Input that neither engine can draw is refused by both with the same status, and draws nothing.
 TEST(PixelCanvasTest, BothEnginesRefuseTheSameInputAndDrawNothing) {
     const double far = 1e9;
