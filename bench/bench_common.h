@@ -45,8 +45,9 @@ struct LayerSurface {
     Pictor::PixelCanvas canvas;
     Pictor::Graphics graphics{&canvas};
     SymbolizeInfo info = Context(graphics);
-    explicit LayerSurface(Pictor::RasterEngine engine = Pictor::RasterEngine::Cairo)
+    explicit LayerSurface(Pictor::RasterEngine engine = Pictor::RasterEngine::Cairo, bool stamps = true)
         : canvas(kSurfaceSize, kSurfaceSize, Pictor::Color(0u), engine) {
+        canvas.SetStampCache(stamps);
         QuietProperties();
     }
     LayerSurface(const LayerSurface&) = delete;
@@ -106,7 +107,8 @@ inline std::vector<std::vector<Pictor::PointD>> Hexagons(int count, unsigned see
 }
 
 // Collects real times per benchmark and prints layer/raw ratios for the pairs named
-// "<case>/layer" (the Cairo engine) or "<case>/layer_agg" (the AGG engine) and "<case>/raw".
+// "<case>/layer" (the Cairo engine), "<case>/layer_agg" (the AGG engine) or
+// "<case>/layer_agg_stamps" (AGG with its stamp cache) and "<case>/raw".
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -124,12 +126,11 @@ public:
             const auto slash = name.rfind("/layer");
             if (slash == std::string::npos) continue;
             const std::string base = name.substr(0, slash);
-            std::string rest = name.substr(slash + 6);
-            const bool agg = rest.starts_with("_agg");
-            if (agg) rest = rest.substr(4);
-            const auto raw = times_.find(base + "/raw" + rest);
+            const std::string variant = name.substr(slash + 6);
+            const auto raw = times_.find(base + "/raw");
             if (raw == times_.end() || raw->second <= 0) continue;
-            std::printf("  %-28s %-6s %.3f\n", base.c_str(), agg ? "agg" : "cairo", t / raw->second);
+            std::printf("  %-28s %-11s %.3f\n", base.c_str(), variant.empty() ? "cairo" : variant.c_str() + 1,
+                        t / raw->second);
         }
     }
 

@@ -36,7 +36,7 @@ const auto& Polygons() {
 
 template <Pictor::RasterEngine engine>
 void Lines_layer(benchmark::State& state) {
-    bench::LayerSurface layer(engine);
+    bench::LayerSurface layer(engine, false);  // each iteration repeats the scene: no stamps
     symbolhost::SimpleLineSymbol line;
     line.SetColor(kLineColour);
     line.SetWidth(kLineMm);
@@ -81,7 +81,7 @@ void Lines_raw(benchmark::State& state) {
 
 template <Pictor::RasterEngine engine>
 void Parcels_layer(benchmark::State& state) {
-    bench::LayerSurface layer(engine);
+    bench::LayerSurface layer(engine, false);  // each iteration repeats the scene: no stamps
     symbolhost::SimpleFillSymbol fill;
     fill.SetStyle(SimpleFillStyleForwardDiagonal);
     fill.SetColor(kHatchColour);

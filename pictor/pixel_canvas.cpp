@@ -317,13 +317,15 @@ public:
         const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
         const double fineness = dashes.empty() ? kCurveFineness : kDashedCurveFineness;
         std::string& style = strokeStyle;  // kept, so that its memory is too
-        style.assign("S");
-        const double miter = pen.GetMiterLimit();
-        const int shape[] = {pen.GetLineCap(), pen.GetLineJoin(), hairline};
-        style.append(reinterpret_cast<const char*>(shape), sizeof shape);
-        style.append(reinterpret_cast<const char*>(&width), sizeof width);
-        style.append(reinterpret_cast<const char*>(&miter), sizeof miter);
-        style.append(reinterpret_cast<const char*>(dashes.data()), dashes.size() * sizeof(double));
+        if (stamping) {
+            style.assign("S");
+            const double miter = pen.GetMiterLimit();
+            const int shape[] = {pen.GetLineCap(), pen.GetLineJoin(), hairline};
+            style.append(reinterpret_cast<const char*>(shape), sizeof shape);
+            style.append(reinterpret_cast<const char*>(&width), sizeof width);
+            style.append(reinterpret_cast<const char*>(&miter), sizeof miter);
+            style.append(reinterpret_cast<const char*>(dashes.data()), dashes.size() * sizeof(double));
+        }
         DrawOrStamp(state, path, Grown(*bounds, reach), style, SolidBrush(pen.GetColor()), [&](const Matrix& world) {
             PathSource source(path);
             agg::trans_affine toDevice = AggMatrix(world);
@@ -343,6 +345,14 @@ public:
 
     // Bytes the stamp cache holds now, keys included.
     size_t StampBytes() const { return stampBytes; }
+    void SetStamping(bool on) {
+        stamping = on;
+        if (!on) {
+            stamps.clear();
+            seen.clear();
+            stampBytes = 0;
+        }
+    }
 
     Bitmap bitmap;
     std::unique_ptr<RasterCanvas> cairo;
@@ -359,7 +369,7 @@ private:
     template <typename AddGeometry>
     void DrawOrStamp(const DrawState& state, const GraphicsPath& path, const RectD& extent, std::string_view style,
                      const Brush& brush, AddGeometry add) {
-        const bool stampable = !masked && !clipping && path.Points().size() <= kMaxStampPoints &&
+        const bool stampable = stamping && !masked && !clipping && path.Points().size() <= kMaxStampPoints &&
                                extent.width <= kMaxStampSide && extent.height <= kMaxStampSide;
         if (!stampable || !Stamp(state, path, style, brush, add)) {
             add(state.world);
@@ -618,6 +628,7 @@ private:
     agg::scanline_p8 packedScanline;
     agg::span_allocator<agg::rgba8> spanAllocator;
     bool clipping = false;  // the rasterizer clips to the canvas
+    bool stamping = true;
     // The stamp cache: coverage of shapes drawn more than once, by key, and the hashes of keys
     // seen once, so that a shape drawn only once costs no more than its key.
     std::unordered_map<std::string, std::vector<agg::int8u>> stamps;
@@ -725,6 +736,10 @@ Status PixelCanvas::DrawImage(const DrawState& state, const Image& image, const 
 }
 
 size_t PixelCanvas::StampCacheBytes() const { return impl_ ? impl_->StampBytes() : 0; }
+
+void PixelCanvas::SetStampCache(bool on) {
+    if (impl_) impl_->SetStamping(on);
+}
 
 Status PixelCanvas::WritePng(const std::string& path) const {
     if (!impl_ || !impl_->cairo) return WrongState;

@@ -41,8 +41,10 @@ public:
     Status FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) override;
     Status DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) override;
 
-    // Bytes held by the cache of repeated shapes (AGG only): at most 16 MiB, see docs/graphics.md.
+    // The cache of repeated shapes (AGG only; on by default): stamps held in bytes, at most 16 MiB
+    // (docs/graphics.md). Turned off, every shape is rasterized where it is drawn.
     size_t StampCacheBytes() const;
+    void SetStampCache(bool on);
 
     Status WritePng(const std::string& path) const;
     Color GetPixel(int x, int y) const;
