@@ -220,6 +220,26 @@ std::optional<RectD> DeviceBounds(const Matrix& world, const GraphicsPath& path)
     return RectD{left, top, right - left, bottom - top};
 }
 
+// Whether a figure of two or more points has them all in one place. Cairo draws such a figure's
+// round or square caps (a dot, a square); AGG's stroker drops it.
+bool HasPointFigure(const GraphicsPath& path) {
+    const std::vector<PointD>& points = path.Points();
+    const std::vector<uint8_t>& types = path.Types();
+    size_t start = 0;
+    bool same = true;
+    for (size_t i = 1; i <= points.size(); ++i) {
+        const bool figureEnds = i == points.size() || (types[i] & PathPointTypeMask) == PathPointStart;
+        if (figureEnds) {
+            if (same && i - start >= 2) return true;
+            start = i;
+            same = true;
+        } else if (points[i] != points[start]) {
+            same = false;
+        }
+    }
+    return false;
+}
+
 GraphicsPath RectanglePath(const RectD& r) {
     GraphicsPath path;
     path.AppendRaw({r.x, r.y}, PathPointStart);
@@ -284,13 +304,14 @@ public:
     }
 
     // Strokes the path. False when AGG leaves the stroke to Cairo: triangle caps, far geometry,
-    // a pen Cairo refuses, a dash pattern longer than AGG keeps.
+    // a pen Cairo refuses, a dash pattern longer than AGG keeps, the caps of a figure without length.
     bool Stroke(const DrawState& state, const Pen& pen, const GraphicsPath& path) {
         // A world transform that flattens everything is Cairo's to skip.
         if (!pen.IsValid() || pen.GetLineCap() == LineCapTriangle || !device::Invertible(state.world))
             return false;
         const std::optional<RectD> bounds = DeviceBounds(state.world, path);
         if (!bounds) return false;
+        if (pen.GetLineCap() != LineCapFlat && HasPointFigure(path)) return false;
         const bool hairline = pen.GetWidth() == 0.0;
         const double width = hairline ? 1.0 : pen.GetWidth();
         const Matrix strokeToDevice = hairline ? Matrix() : state.world;
@@ -671,63 +692,60 @@ int PixelCanvas::GetWidth() const { return impl_ && impl_->cairo ? impl_->cairo-
 int PixelCanvas::GetHeight() const { return impl_ && impl_->cairo ? impl_->cairo->GetHeight() : 0; }
 Status PixelCanvas::GetLastStatus() const { return impl_ ? impl_->GetStatus() : OutOfMemory; }
 
-Status PixelCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) {
-    if (!impl_ || !impl_->cairo) return WrongState;
-    if (engine_ == RasterEngine::Agg) {
+namespace {
+
+// A drawing call: through AGG when the engine is AGG and `agg` draws it (answering true), otherwise
+// through the Cairo canvas on the same pixels.
+template <typename AggCall, typename CairoCall>
+Status Route(PixelCanvasImpl* impl, RasterEngine engine, AggCall agg, CairoCall viaCairo) {
+    if (!impl || !impl->cairo) return WrongState;
+    if (engine == RasterEngine::Agg) {
         bool drawn = false;
-        const Status st = Guarded([&] { drawn = impl_->Stroke(state, pen, path); });
+        const Status st = Guarded([&] { drawn = agg(*impl); });
         if (st != Ok || drawn) return st;
     }
-    return impl_->cairo->DrawPath(state, pen, path, tag);
+    return viaCairo(*impl->cairo);
+}
+
+}  // namespace
+
+Status PixelCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) {
+    return Route(
+        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Stroke(state, pen, path); },
+        [&](RasterCanvas& cairo) { return cairo.DrawPath(state, pen, path, tag); });
 }
 
 Status PixelCanvas::FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) {
-    if (!impl_ || !impl_->cairo) return WrongState;
-    if (engine_ == RasterEngine::Agg) {
-        bool drawn = false;
-        const Status st = Guarded([&] { drawn = impl_->Fill(state, brush, path); });
-        if (st != Ok || drawn) return st;
-    }
-    return impl_->cairo->FillPath(state, brush, path, tag);
+    return Route(
+        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, path); },
+        [&](RasterCanvas& cairo) { return cairo.FillPath(state, brush, path, tag); });
 }
 
 Status PixelCanvas::DrawLine(const DrawState& state, const Pen& pen, const PointD& from, const PointD& to,
                              int tag) {
-    if (!impl_ || !impl_->cairo) return WrongState;
-    if (engine_ == RasterEngine::Agg) {
-        bool drawn = false;
-        const Status st = Guarded([&] {
-            GraphicsPath line;
-            line.AppendRaw(from, PathPointStart);
-            line.AppendRaw(to, PathPointLine);
-            drawn = impl_->Stroke(state, pen, line);
-        });
-        if (st != Ok || drawn) return st;
-    }
-    return impl_->cairo->DrawLine(state, pen, from, to, tag);
+    const auto viaAgg = [&](PixelCanvasImpl& agg) {
+        GraphicsPath line;
+        line.AppendRaw(from, PathPointStart);
+        line.AppendRaw(to, PathPointLine);
+        return agg.Stroke(state, pen, line);
+    };
+    return Route(impl_.get(), engine_, viaAgg,
+                 [&](RasterCanvas& cairo) { return cairo.DrawLine(state, pen, from, to, tag); });
 }
 
 Status PixelCanvas::FillRectangle(const DrawState& state, const Brush& brush, const RectD& rect, int tag) {
-    if (!impl_ || !impl_->cairo) return WrongState;
-    if (engine_ == RasterEngine::Agg) {
-        bool drawn = false;
-        const Status st = Guarded([&] { drawn = impl_->Fill(state, brush, RectanglePath(rect)); });
-        if (st != Ok || drawn) return st;
-    }
-    return impl_->cairo->FillRectangle(state, brush, rect, tag);
+    return Route(
+        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, RectanglePath(rect)); },
+        [&](RasterCanvas& cairo) { return cairo.FillRectangle(state, brush, rect, tag); });
 }
 
 Status PixelCanvas::FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) {
-    if (!impl_ || !impl_->cairo) return WrongState;
-    if (engine_ == RasterEngine::Agg) {
-        bool drawn = false;
-        const Status st = Guarded([&] {
-            GraphicsPath ellipse(FillModeWinding);
-            if (ellipse.AddEllipse(rect) == Ok) drawn = impl_->Fill(state, brush, ellipse);
-        });
-        if (st != Ok || drawn) return st;
-    }
-    return impl_->cairo->FillEllipse(state, brush, rect, tag);
+    const auto viaAgg = [&](PixelCanvasImpl& agg) {
+        GraphicsPath ellipse(FillModeWinding);
+        return ellipse.AddEllipse(rect) == Ok && agg.Fill(state, brush, ellipse);
+    };
+    return Route(impl_.get(), engine_, viaAgg,
+                 [&](RasterCanvas& cairo) { return cairo.FillEllipse(state, brush, rect, tag); });
 }
 
 Status PixelCanvas::DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) {

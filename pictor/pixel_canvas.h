@@ -17,7 +17,7 @@ class PixelCanvasImpl;
 // A premultiplied ARGB picture, sizes capped as bitmaps are. With RasterEngine::Agg, fills and
 // strokes in a solid colour or a hatch, with every cap but the triangle, every join and dash
 // pattern, under clips and in every smoothing mode, are rasterized by AGG; gradients, textures,
-// images, triangle caps and geometry beyond the device range go through the Cairo raster canvas
+// images, triangle caps, dots and geometry beyond the device range go through the Cairo raster canvas
 // drawing into the same pixels, so both refuse bad input alike. With RasterEngine::Cairo every
 // call goes through Cairo.
 class PixelCanvas final : public Canvas {

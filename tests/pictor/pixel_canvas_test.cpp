@@ -105,6 +105,12 @@ TEST(PixelCanvasTest, TransformedAndHairlineStrokesAgree) {
         const GraphicsPath lower = Zigzag(70);
         g.DrawPath(&hairline, &lower);
         g.DrawLine(&hairline, PointD{0, 100}, PointD{120, 110});
+        // A line of no length shows its caps: a dot, a square.
+        for (int cap : {LineCapRound, LineCapSquare}) {
+            Pen dot(Color(255, 0, 120, 0), 8);
+            dot.SetLineCap(cap);
+            g.DrawLine(&dot, PointD{30.0 + 30 * cap, 20}, PointD{30.0 + 30 * cap, 20});
+        }
     }));
 }
 
