@@ -280,6 +280,15 @@ TEST(PixelCanvasTest, BothEnginesRefuseTheSameInputAndDrawNothing) {
              return g.DrawImage(&image, PointD{far, 0});
          }},
     };
+    // A canvas of no size or over the bitmap caps is refused as the Cairo canvas refuses it.
+    for (RasterEngine engine : {RasterEngine::Agg, RasterEngine::Cairo}) {
+        EXPECT_EQ(PixelCanvas(0, 10, kPaper, engine).GetLastStatus(), InvalidParameter);
+        PixelCanvas enormous(kMaxBitmapSide, kMaxBitmapSide, kPaper, engine);
+        EXPECT_EQ(enormous.GetLastStatus(), ValueOverflow);
+        Graphics graphics(&enormous);
+        SolidBrush brush(Color(255, 0, 0, 0));
+        EXPECT_EQ(graphics.FillRectangle(&brush, RectD{0, 0, 5, 5}), WrongState);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         PixelCanvas agg(kSide, kSide, kPaper, RasterEngine::Agg);
