@@ -118,6 +118,10 @@ constexpr size_t kStampOverhead = 96;
 // Shapes seen once are remembered by hash in a table of this many slots (8 bytes each, 512 KiB),
 // a newer shape taking an older one's slot.
 constexpr size_t kSeenSlots = size_t{1} << 16;
+// AGG keeps at most 4,194,304 cells (edge crossings of pixels) for one shape and silently drops
+// the rest. A shape estimated at more than half that goes to Cairo, which draws it whole.
+constexpr double kMaxAggCells = 2.0e6;
+constexpr double kCellsPerPoint = 16.0;  // for the joins and curve pieces at each point
 // Without smoothing a pixel is covered when at least half of it is inside, which for straight
 // edges is the pixel-centre rule that Cairo samples by.
 constexpr double kAliasedCoverage = 0.5;
@@ -201,9 +205,14 @@ private:
 };
 
 // The device bounds of the path's points (control points bound their curves), or nothing when a
-// point lies beyond the device range.
-std::optional<RectD> DeviceBounds(const Matrix& world, const GraphicsPath& path) {
+// point lies beyond the device range or the path is too long for AGG's cell store. `sides` is how
+// many edges run along each device pixel of the path (2 for a stroke's outline) and `extraCells`
+// what a stroke's caps, joins and dashes add.
+std::optional<RectD> DeviceBounds(const Matrix& world, const GraphicsPath& path, double sides = 1.0,
+                                  double extraCells = 0.0) {
     double left = 0, top = 0, right = -1, bottom = -1;
+    double length = 0.0;  // of the control polygon, an upper bound of the path's
+    PointD previous{};
     for (const PointD& p : path.Points()) {
         const PointD d = world.TransformPoint(p);
         if (!(std::fabs(d.x) <= device::kMaxCoordinate && std::fabs(d.y) <= device::kMaxCoordinate))
@@ -211,12 +220,20 @@ std::optional<RectD> DeviceBounds(const Matrix& world, const GraphicsPath& path)
         if (right < left) {
             left = right = d.x;
             top = bottom = d.y;
+            previous = d;
         }
+        length += std::fabs(d.x - previous.x) + std::fabs(d.y - previous.y);
+        previous = d;
         left = std::min(left, d.x);
         right = std::max(right, d.x);
         top = std::min(top, d.y);
         bottom = std::max(bottom, d.y);
     }
+    // An edge leaves a cell per pixel row and column it crosses; a stroke's outline runs on both
+    // sides of the centre line. Closing edges are no longer than the rest of a figure together.
+    const double cells =
+        2.0 * length * sides + kCellsPerPoint * static_cast<double>(path.Points().size()) + extraCells;
+    if (!(cells <= kMaxAggCells)) return std::nullopt;
     return RectD{left, top, right - left, bottom - top};
 }
 
@@ -310,8 +327,6 @@ public:
         // A world transform that flattens everything is Cairo's to skip.
         if (!pen.IsValid() || pen.GetLineCap() == LineCapTriangle || !device::Invertible(state.world))
             return false;
-        const std::optional<RectD> bounds = DeviceBounds(state.world, path);
-        if (!bounds) return false;
         if (pen.GetLineCap() != LineCapFlat && HasPointFigure(path)) return false;
         const bool hairline = pen.GetWidth() == 0.0;
         const double width = hairline ? 1.0 : pen.GetWidth();
@@ -320,17 +335,27 @@ public:
         if (!(reach <= device::kMaxStrokeReach)) return false;
         std::vector<double> dashes = pen.GetEffectiveDashPattern();
         for (double& d : dashes) d *= width;
+        double dashCount = 0.0;
         if (!dashes.empty()) {
             // Too many dashes would take unbounded time and memory: such a line is drawn solid.
             int figures = 0;
             const double length = device::ControlPolygonLength(path, hairline ? state.world : Matrix(), &figures);
-            if (stroke::EstimateDashCount(length, dashes, figures) > stroke::kMaxDashCount) {
+            dashCount = stroke::EstimateDashCount(length, dashes, figures);
+            if (dashCount > stroke::kMaxDashCount) {
                 dashes.clear();
+                dashCount = 0.0;
             } else {
                 dashes = AggDashes(dashes);
                 if (dashes.empty()) return false;
             }
         }
+        // The outline runs on both sides of the centre line; a join or cap adds at most the round
+        // one's perimeter, about four widths; each dash adds two caps.
+        const double capCells = kCellsPerPoint + 4.0 * width * device::MaxStretch(strokeToDevice);
+        const std::optional<RectD> bounds =
+            DeviceBounds(state.world, path, 2.0,
+                         capCells * (static_cast<double>(path.Points().size()) + 2.0 * dashCount));
+        if (!bounds) return false;
         if (!Usable(state)) return false;
         if (path.IsEmpty()) return true;
 

@@ -204,6 +204,18 @@ TEST(PixelCanvasTest, AliasedDrawingAndTextAgree) {
     }));
 }
 
+// A shape with more pixel crossings than AGG keeps cells for is still drawn whole, as on Cairo.
+TEST(PixelCanvasTest, AShapeTooLongForAggIsDrawnWhole) {
+    EXPECT_TRUE(BothEnginesAgree("long zigzag", [](Graphics& g) {
+        std::vector<PointD> zigzag;
+        for (int i = 0; i < 40000; ++i) zigzag.push_back({i % 2 ? 119.0 : 1.0, 1.0 + (i % 7919) * 118.0 / 7919});
+        GraphicsPath path(FillModeWinding);
+        path.AddPolygon(zigzag.data(), static_cast<int>(zigzag.size()));
+        SolidBrush brush(Color(255, 0, 0, 0));
+        g.FillPath(&brush, &path);
+    }));
+}
+
 // A shape drawn again elsewhere is stamped from a cache at the nearest quarter pixel: the picture
 // still agrees with Cairo's, hatching stays aligned to the device, and the cache keeps to its cap.
 TEST(PixelCanvasTest, RepeatedShapesAreStampedWithoutChangingThePicture) {
