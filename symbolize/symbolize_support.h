@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <memory>
 #include <new>
-#include <source_location>
 #include <vector>
 
 #include "contracts/symbol/resource.h"
@@ -27,14 +26,16 @@ inline double SizeScale(const SymbolizeInfo* info) { return info->sizeRatio * in
 
 // Runs one drawing step that may allocate. An allocation failure is logged as "Out Of Memory"
 // under `function`, at the caller's source position, and reported as false; no exception leaves.
+// The position comes from the builtins behind std::source_location, which the fuzzing build's
+// clang 14 lacks over GCC's standard library; both compilers fill them in at the call.
 template <typename Step>
-bool GuardMemory(const char* function, Step&& step,
-                 std::source_location where = std::source_location::current()) noexcept {
+bool GuardMemory(const char* function, Step&& step, const char* file = __builtin_FILE(),
+                 int line = __builtin_LINE()) noexcept {
     try {
         step();
         return true;
     } catch (const std::bad_alloc&) {
-        LogFormatted(LogLevelError, function, where.file_name(), static_cast<int>(where.line()), "Out Of Memory");
+        LogFormatted(LogLevelError, function, file, line, "Out Of Memory");
         return false;
     }
 }

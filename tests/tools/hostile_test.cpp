@@ -1,0 +1,173 @@
+// Hostile documents (tests/data/hostile/, and a few too large to keep as files): each is refused
+// with its fault named, or drawn within bounds that are counted, not timed: the points the
+// recording canvas takes, the messages logged, and the heap the read and the drawing hold at once.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+
+#include "host/document/document.h"
+#include "host/host.h"
+#include "pictor/recording_canvas.h"
+#include "tests/tools/heap_counter.h"
+#include "tools/symbolize/render.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using symbolhost::document::ReadDocumentText;
+using symbolhost::document::ReadResult;
+
+const fs::path kHostile = fs::path(SOURCE_DIR) / "tests/data/hostile";
+
+// What each document must come to: the words its refusal holds, or empty: drawn.
+const std::map<std::string, std::string> kExpected = {
+    {"absolute-path.json", "$.context.colorTable: expected a path relative to the document's directory"},
+    {"deep-nesting.json", "expected objects and arrays nested at most 64 deep"},
+    {"dense-dashes-long-line.json", ""},
+    {"dense-line-fill.json", ""},
+    {"dense-marker-fill.json", ""},
+    {"device-as-colour-table.json", "/dev/zero: is not a regular file"},
+    {"duplicate-keys.json", "$.canvas: expected each key once, found \"width\" twice"},
+    {"empty.json", "1:1: $: syntax error"},
+    {"folder-as-data.json", "$.layers[0].geojson: cannot read \"folder\": expected a regular file"},
+    {"huge-coordinates.json", "$.layers[0].features[0].line[1]: expected a position [x, y] of numbers within"},
+    {"huge-numbers.json", "$.symbols.a.width: expected a number from 0 to 1000 mm, found 1e+300"},
+    {"huge-text.json", ""},
+    {"invalid-utf8.json", "$.symbols.t.font: syntax error while parsing value - invalid string: ill-formed UTF-8"},
+    {"long-string.json", "$.layers[0].features[0].text: expected a string of at most 4096 bytes"},
+    {"many-faults.json", "... and 275 more faults"},
+    {"nan-literal.json", "$.symbols.a.width: syntax error while parsing value - invalid literal"},
+    {"nul-in-path.json", "$.images[\"1\"]: expected the path of a PNG file without a NUL character"},
+    {"one-file-many-layers.json", ""},
+    {"overflowing-number.json", "$.symbols.a.width: number overflow parsing '1e999'"},
+    {"path-traversal.json", "$.images[\"1\"]: expected a path inside the document's directory"},
+    {"picture-under-many-ids.json", ""},
+    {"pipe-as-picture.json", "$.images[\"1\"]: expected a regular file, found \"pipe\""},
+    {"self-reference.json", "$.symbols.a.lines[0]: expected references without a cycle, found a -> a"},
+    {"too-many-dashes.json", "$.symbols.a.dashes: expected an array of at most 256 numbers"},
+    {"top-level-array.json", "$: expected a document object, found an array"},
+    {"wrong-member-types.json", "$.symbols.b.lines: expected an array of at most 64 line symbols, found an object"},
+    {"wrong-types.json", "$.canvas.width: expected a whole number from 1 to 32767 pixels, found \"800\""},
+};
+
+// What one drawing may record: far more than any of these documents needs on a canvas, and far
+// less than an unbounded one would take.
+constexpr size_t kPointBudget = size_t{1} << 18;
+// A drawing says what went wrong once or a few times per feature, not once per dash or marker.
+constexpr size_t kMaxLogEntries = 1000;
+// The read and the drawing hold the document's tree, its symbols and features, and the recording,
+// which takes about 150 bytes a point: the largest case here holds 16 MB at once. A recording
+// past its budget, or symbols or data files copied per use, take many times as much.
+constexpr size_t kMaxHeapBytes = size_t{32} << 20;
+
+struct Outcome {
+    std::string faults;  // empty when the document was read and drawn
+    size_t points = 0;
+    size_t logEntries = 0;
+    size_t heapBytes = 0;  // most held at once above what was held before
+};
+
+// The files the documents name, beside them: a pipe no one writes to, a folder, a picture and a
+// data file.
+class HostileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "hostile_test_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+        fs::create_directory(dir_ / "folder");
+        fs::copy_file(fs::path(SOURCE_DIR) / "examples/images/flag.png", dir_ / "flag.png");
+        fs::copy_file(fs::path(SOURCE_DIR) / "examples/map/roads.geojson", dir_ / "roads.geojson");
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    Outcome ReadAndDraw(const std::string& text) const {
+        Outcome outcome;
+        const size_t before = heapcount::Live();
+        heapcount::ResetPeak();
+        {
+            ReadResult read = ReadDocumentText(text, "doc.json", dir_.string());
+            if (!read.document) {
+                outcome.faults = read.diagnostics.Text();
+                EXPECT_FALSE(outcome.faults.empty());
+            } else {
+                const symbolize_tool::DocumentServices services(*read.document);
+                symbolhost::ScopedCaptureLog capture;
+                Pictor::RecordingCanvas canvas(read.document->canvas.width, read.document->canvas.height);
+                canvas.SetPointBudget(kPointBudget);
+                Pictor::Graphics graphics(&canvas);
+                symbolize_tool::DrawMap(*read.document, graphics, nullptr);
+                for (const Pictor::RecordedOp& op : canvas.Operations())
+                    outcome.points += static_cast<size_t>(op.device.GetPointCount());
+                outcome.logEntries = capture.log().Entries().size();
+            }
+        }
+        outcome.heapBytes = heapcount::Peak() - before;
+        return outcome;
+    }
+
+    static void ExpectBounded(const Outcome& outcome) {
+        EXPECT_LE(outcome.points, kPointBudget);
+        EXPECT_LE(outcome.logEntries, kMaxLogEntries);
+        EXPECT_LE(outcome.heapBytes, kMaxHeapBytes);
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(HostileTest, EachDocumentIsRefusedForItsFaultOrDrawnWithinTheBounds) {
+    size_t seen = 0;
+    for (const auto& entry : fs::directory_iterator(kHostile)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        const auto expected = kExpected.find(name);
+        ASSERT_NE(expected, kExpected.end()) << "a hostile document without an expected outcome";
+        ++seen;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Outcome outcome =
+            ReadAndDraw(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+        if (expected->second.empty()) {
+            EXPECT_EQ(outcome.faults, "");
+        } else {
+            EXPECT_NE(outcome.faults.find("doc.json"), std::string::npos) << outcome.faults;
+            EXPECT_NE(outcome.faults.find(expected->second), std::string::npos) << outcome.faults;
+        }
+        ExpectBounded(outcome);
+    }
+    EXPECT_EQ(seen, kExpected.size());
+}
+
+// Too large to keep as files: a long array of objects, a feature with many points, many features.
+TEST_F(HostileTest, LargeArraysAreReadAndDrawnInMemoryOfTheirOwnSize) {
+    std::string objects = R"({"layers": [{"features": [)";
+    for (int i = 0; i < 100000; ++i) objects += i ? ",{}" : "{}";
+    const Outcome empties = ReadAndDraw(objects + "]}]}");
+    EXPECT_NE(empties.faults.find("$.layers[0].features[0]: expected"), std::string::npos) << empties.faults;
+    ExpectBounded(empties);
+
+    std::string line = R"({"symbols": {"r": {"kind": "simpleLine", "style": "dot"}},
+                          "layers": [{"symbol": "r", "features": [{"line": [[0, 0])";
+    for (int i = 1; i < 100000; ++i) line += ",[" + std::to_string(i % 800) + "," + std::to_string(i % 600) + "]";
+    const Outcome long_line = ReadAndDraw(line + "]}]}]}");
+    EXPECT_EQ(long_line.faults, "");
+    ExpectBounded(long_line);
+
+    std::string points = R"({"symbols": {"m": {"kind": "charMarker", "code": 65}},
+                            "layers": [{"symbol": "m", "features": [)";
+    for (int i = 0; i < 10000; ++i) points += (i ? ",{\"point\": [" : "{\"point\": [") + std::to_string(i % 800) + ",1]}";
+    const Outcome many = ReadAndDraw(points + "]}]}");
+    EXPECT_EQ(many.faults, "");
+    ExpectBounded(many);
+}
+
+}  // namespace
