@@ -46,13 +46,17 @@ for t in "${chosen[@]}"; do
     geojson) seeds=(tests/fuzz/corpus/geojson) ;;
     colortable) seeds=(tests/fuzz/corpus/colortables) ;;
   esac
+  # Inputs that once were findings, kept after the mend, stay in the starting corpus.
+  [[ -d tests/fuzz/crashes/$t ]] && seeds+=("tests/fuzz/crashes/$t")
   dict=()
   [[ "$t" != colortable ]] && dict=(-dict=tests/fuzz/documents.dict)
   before=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \
     -o -name 'oom-*' \) | wc -l)
-  # An input that takes 10 s or 2 GB is a finding: a document must be refused or drawn well within
+  # An input that takes 2 GB, or FUZZ_TIMEOUT seconds (30; the clock runs while a busy machine
+  # gives the fuzzer no time), is a finding: a document must be refused or drawn well within
   # either. Inputs stay below 8 kB, a few times the largest seed.
-  nice -n "${FUZZ_NICE:-19}" "build-fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" -timeout=10 \
+  nice -n "${FUZZ_NICE:-19}" "build-fuzz/fuzz_$t" "${dict[@]}" -max_total_time="$seconds" \
+    -timeout="${FUZZ_TIMEOUT:-30}" \
     -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -artifact_prefix="$work/" \
     "$work/corpus" "${seeds[@]}" >"$work/fuzz.log" 2>&1 || true
   after=$(find "$work" -maxdepth 1 -type f \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' \

@@ -1,6 +1,8 @@
 // The symbol library: keeping named symbols, comparing symbols and writing them back as JSON.
 #include <cstdio>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "host/document/document.h"
 #include "host/document/property_json.h"
@@ -13,18 +15,24 @@ namespace {
 // from recursing without end.
 constexpr int kMaxMemberDepth = 64;
 
-bool Same(IGIS_Symbol& a, IGIS_Symbol& b, int depth) {
-    if (&a == &b) return true;
+// Pairs of symbols one comparison has found equal. Compounds share their members, so two equal
+// symbols built apart reach the same pair along many paths (64 members five deep: 64^5 paths);
+// each pair is compared once. A difference ends the whole comparison, so only equal pairs recur.
+using EqualPairs = std::set<std::pair<const IGIS_Symbol*, const IGIS_Symbol*>>;
+
+bool Same(IGIS_Symbol& a, IGIS_Symbol& b, int depth, EqualPairs& equal) {
+    if (&a == &b || equal.count({&a, &b}) != 0) return true;
     if (depth > kMaxMemberDepth || a.GetType() != b.GetType()) return false;
     const Kind* kind = FindKindOfType(a.GetType());
     if (kind == nullptr || !kind->hasView(a) || !kind->hasView(b)) return false;
-    const MemberComparer members = [depth](IGIS_Symbol* x, IGIS_Symbol* y) {
+    const MemberComparer members = [depth, &equal](IGIS_Symbol* x, IGIS_Symbol* y) {
         if (x == nullptr || y == nullptr) return x == y;
-        return Same(*x, *y, depth + 1);
+        return Same(*x, *y, depth + 1, equal);
     };
     for (const Property& p : kind->properties) {
         if (!SameValue(p, p.get(a), p.get(b), members)) return false;
     }
+    equal.insert({&a, &b});
     return true;
 }
 
@@ -99,7 +107,10 @@ size_t SymbolLibrary::IndexOf(std::string_view name) const {
     return it == index_.end() ? std::string::npos : it->second;
 }
 
-bool SameSymbol(IGIS_Symbol& a, IGIS_Symbol& b) { return Same(a, b, 0); }
+bool SameSymbol(IGIS_Symbol& a, IGIS_Symbol& b) {
+    EqualPairs equal;
+    return Same(a, b, 0, equal);
+}
 
 std::string WriteSymbols(const SymbolLibrary& library) {
     const Writer writer(library);
