@@ -1,11 +1,12 @@
 // A fuzzed document drawn on the recording canvas, as `symbolize render` draws it, with the
-// canvas's point budget: whatever the document, the drawing ends and stays within the budget.
+// render's work budget and the canvas's point budget: whatever the document, the drawing ends and
+// stays within the budgets.
 #include <cstddef>
 #include <cstdint>
 
+#include "contracts/pictor/graphics.h"
 #include "host/document/document.h"
 #include "host/host.h"
-#include "contracts/pictor/graphics.h"
 #include "pictor/recording_canvas.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tools/symbolize/render.h"
@@ -15,6 +16,9 @@ namespace {
 // Well below the dump's own budget: a fuzzed input draws a few features, and a small budget keeps
 // each run short while still reaching the refusal past it.
 constexpr size_t kPointBudget = size_t{1} << 16;
+// Each feature may draw for about a second before its work budget cuts it off, longer under the
+// sanitizers: a run stops after a few features to stay well inside libFuzzer's timeout.
+constexpr size_t kMaxFeatures = 3;
 
 }  // namespace
 
@@ -29,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     canvas.SetPointBudget(kPointBudget);
     {
         Pictor::Graphics graphics(&canvas);
-        symbolize_tool::DrawMap(document, graphics, nullptr);
+        symbolize_tool::DrawMap(document, graphics, [](size_t done, size_t) { return done < kMaxFeatures; });
     }
     size_t points = 0;
     for (const Pictor::RecordedOp& op : canvas.Operations()) points += op.device.GetPointCount();

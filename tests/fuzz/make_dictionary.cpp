@@ -19,6 +19,7 @@ using symbolhost::document::Kinds;
 
 // Words of a document outside the symbols: the canvas, context, settings, view, resources,
 // layers and their features, GeoJSON, and the values those take by name.
+// clang-format off
 constexpr std::string_view kDocumentWords[] = {
     "canvas", "width", "height", "background", "ppi", "yUp", "context", "scale", "sizeRatio", "rotation",
     "overrideColor", "color", "colorTable", "settings", "simplifyAnchorPoints", "configDir", "codePage",
@@ -32,6 +33,7 @@ constexpr std::string_view kDocumentWords[] = {
     "geometry", "properties", "coordinates", "Point", "MultiPoint", "LineString", "MultiLineString",
     "Polygon", "MultiPolygon", "null", "true", "false", "1e308", "-0", "NaN",
 };
+// clang-format on
 
 std::string Dictionary() {
     std::vector<std::string> words;

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,37 +26,53 @@ using symbolhost::document::ReadResult;
 
 const fs::path kHostile = fs::path(SOURCE_DIR) / "tests/data/hostile";
 
-// What each document must come to: the words its refusal holds, or empty: drawn.
-const std::map<std::string, std::string> kExpected = {
-    {"absolute-path.json", "$.context.colorTable: expected a path relative to the document's directory"},
-    {"deep-nesting.json", "expected objects and arrays nested at most 64 deep"},
-    {"dense-dashes-long-line.json", ""},
-    {"dense-line-fill.json", ""},
-    {"dense-marker-fill.json", ""},
-    {"device-as-colour-table.json", "/dev/zero: is not a regular file"},
-    {"duplicate-keys.json", "$.canvas: expected each key once, found \"width\" twice"},
-    {"empty.json", "1:1: $: syntax error"},
-    {"folder-as-data.json", "$.layers[0].geojson: cannot read \"folder\": expected a regular file"},
-    {"huge-coordinates.json", "$.layers[0].features[0].line[1]: expected a position [x, y] of numbers within"},
-    {"huge-numbers.json", "$.symbols.a.width: expected a number from 0 to 1000 mm, found 1e+300"},
-    {"huge-text.json", ""},
-    {"invalid-utf8.json", "$.symbols.t.font: syntax error while parsing value - invalid string: ill-formed UTF-8"},
-    {"long-string.json", "$.layers[0].features[0].text: expected a string of at most 4096 bytes"},
-    {"many-faults.json", "... and 275 more faults"},
-    {"nan-literal.json", "$.symbols.a.width: syntax error while parsing value - invalid literal"},
-    {"nul-in-path.json", "$.images[\"1\"]: expected the path of a PNG file without a NUL character"},
-    {"one-file-many-layers.json", ""},
-    {"overflowing-number.json", "$.symbols.a.width: number overflow parsing '1e999'"},
-    {"path-traversal.json", "$.images[\"1\"]: expected a path inside the document's directory"},
-    {"picture-under-many-ids.json", ""},
-    {"pipe-as-picture.json", "$.images[\"1\"]: expected a regular file, found \"pipe\""},
-    {"self-reference.json", "$.symbols.a.lines[0]: expected references without a cycle, found a -> a"},
-    {"too-many-dashes.json", "$.symbols.a.dashes: expected an array of at most 256 numbers"},
-    {"top-level-array.json", "$: expected a document object, found an array"},
-    // Read, not drawn: 64^5 members to draw are a work budget's matter.
-    {"wide-nested-compounds-undrawn.json", ""},
-    {"wrong-member-types.json", "$.symbols.b.lines: expected an array of at most 64 line symbols, found an object"},
-    {"wrong-types.json", "$.canvas.width: expected a whole number from 1 to 32767 pixels, found \"800\""},
+// What each document must come to: refused with these words among its faults, or drawn, with
+// these words in the log when they are given, else with nothing logged.
+struct Expected {
+    bool drawn;
+    std::string words;
+};
+Expected Refused(std::string words) { return {false, std::move(words)}; }
+Expected Drawn(std::string logged = "") { return {true, std::move(logged)}; }
+
+const std::map<std::string, Expected> kExpected = {
+    {"absolute-path.json",
+     Refused("$.context.colorTable: expected a path relative to the document's directory")},
+    {"deep-nesting.json", Refused("expected objects and arrays nested at most 64 deep")},
+    {"dense-dashes-long-line.json", Drawn()},
+    {"dense-hash-line.json", Drawn("Work Budget: feature 0 of layer 0 drew its")},
+    {"dense-line-fill.json", Drawn("no hatch drawn")},
+    {"dense-marker-fill.json", Drawn()},
+    {"device-as-colour-table.json", Refused("/dev/zero: is not a regular file")},
+    {"duplicate-keys.json", Refused("$.canvas: expected each key once, found \"width\" twice")},
+    {"empty.json", Refused("1:1: $: syntax error")},
+    {"folder-as-data.json", Refused("$.layers[0].geojson: cannot read \"folder\": expected a regular file")},
+    {"huge-coordinates.json",
+     Refused("$.layers[0].features[0].line[1]: expected a position [x, y] of numbers within")},
+    {"huge-numbers.json", Refused("$.symbols.a.width: expected a number from 0 to 1000 mm, found 1e+300")},
+    {"huge-text.json", Drawn("Work Budget: feature 0 of layer 0 drew its")},
+    {"invalid-utf8.json",
+     Refused("$.symbols.t.font: syntax error while parsing value - invalid string: ill-formed UTF-8")},
+    {"long-string.json", Refused("$.layers[0].features[0].text: expected a string of at most 4096 bytes")},
+    {"many-faults.json", Refused("... and 275 more faults")},
+    {"nan-literal.json", Refused("$.symbols.a.width: syntax error while parsing value - invalid literal")},
+    {"nul-in-path.json", Refused("$.images[\"1\"]: expected the path of a PNG file without a NUL character")},
+    {"one-file-many-layers.json", Drawn()},
+    {"overflowing-number.json", Refused("$.symbols.a.width: number overflow parsing '1e999'")},
+    {"path-traversal.json", Refused("$.images[\"1\"]: expected a path inside the document's directory")},
+    {"picture-under-many-ids.json", Drawn()},
+    {"pipe-as-picture.json", Refused("$.images[\"1\"]: expected a regular file, found \"pipe\"")},
+    {"self-reference.json",
+     Refused("$.symbols.a.lines[0]: expected references without a cycle, found a -> a")},
+    {"too-many-dashes.json", Refused("$.symbols.a.dashes: expected an array of at most 256 numbers")},
+    {"top-level-array.json", Refused("$: expected a document object, found an array")},
+    {"wide-nested-compounds-drawn.json", Drawn("Work Budget: feature 0 of layer 0 drew its")},
+    {"wrong-member-types.json",
+     Refused("$.symbols.b.lines: expected an array of at most 64 line symbols, found an object")},
+    {"wrong-types.json",
+     Refused("$.canvas.width: expected a whole number from 1 to 32767 pixels, found \"800\"")},
+    // Read, and held in little memory: 64^5 members are shared, not copied.
+    {"wide-nested-compounds-undrawn.json", Drawn()},
 };
 
 // What one drawing may record: far more than any of these documents needs on a canvas, and far
@@ -72,6 +89,7 @@ struct Outcome {
     std::string faults;  // empty when the document was read and drawn
     size_t points = 0;
     size_t logEntries = 0;
+    std::string log;       // the first few messages, one a line
     size_t heapBytes = 0;  // most held at once above what was held before
 };
 
@@ -111,7 +129,10 @@ protected:
                 symbolize_tool::DrawMap(*read.document, graphics, nullptr);
                 for (const Pictor::RecordedOp& op : canvas.Operations())
                     outcome.points += static_cast<size_t>(op.device.GetPointCount());
-                outcome.logEntries = capture.log().Entries().size();
+                const auto& entries = capture.log().Entries();
+                outcome.logEntries = entries.size();
+                for (size_t i = 0; i < std::min<size_t>(entries.size(), 5); ++i)
+                    outcome.log += entries[i].message + "\n";
             }
         }
         outcome.heapBytes = heapcount::Peak() - before;
@@ -138,11 +159,14 @@ TEST_F(HostileTest, EachDocumentIsRefusedForItsFaultOrDrawnWithinTheBounds) {
         std::ifstream in(entry.path(), std::ios::binary);
         const Outcome outcome =
             ReadAndDraw(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
-        if (expected->second.empty()) {
+        const Expected& expect = expected->second;
+        if (expect.drawn) {
             EXPECT_EQ(outcome.faults, "");
+            EXPECT_EQ(outcome.log.empty(), expect.words.empty()) << outcome.log;
+            EXPECT_NE(outcome.log.find(expect.words), std::string::npos) << outcome.log;
         } else {
             EXPECT_NE(outcome.faults.find("doc.json"), std::string::npos) << outcome.faults;
-            EXPECT_NE(outcome.faults.find(expected->second), std::string::npos) << outcome.faults;
+            EXPECT_NE(outcome.faults.find(expect.words), std::string::npos) << outcome.faults;
         }
         ExpectBounded(outcome);
     }
@@ -159,14 +183,16 @@ TEST_F(HostileTest, LargeArraysAreReadAndDrawnInMemoryOfTheirOwnSize) {
 
     std::string line = R"({"symbols": {"r": {"kind": "simpleLine", "style": "dot"}},
                           "layers": [{"symbol": "r", "features": [{"line": [[0, 0])";
-    for (int i = 1; i < 100000; ++i) line += ",[" + std::to_string(i % 800) + "," + std::to_string(i % 600) + "]";
+    for (int i = 1; i < 100000; ++i)
+        line += ",[" + std::to_string(i % 800) + "," + std::to_string(i % 600) + "]";
     const Outcome long_line = ReadAndDraw(line + "]}]}]}");
     EXPECT_EQ(long_line.faults, "");
     ExpectBounded(long_line);
 
     std::string points = R"({"symbols": {"m": {"kind": "charMarker", "code": 65}},
                             "layers": [{"symbol": "m", "features": [)";
-    for (int i = 0; i < 10000; ++i) points += (i ? ",{\"point\": [" : "{\"point\": [") + std::to_string(i % 800) + ",1]}";
+    for (int i = 0; i < 10000; ++i)
+        points += (i ? ",{\"point\": [" : "{\"point\": [") + std::to_string(i % 800) + ",1]}";
     const Outcome many = ReadAndDraw(points + "]}]}");
     EXPECT_EQ(many.faults, "");
     ExpectBounded(many);
