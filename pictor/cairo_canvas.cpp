@@ -48,8 +48,14 @@ constexpr double kMaxImageMinification = 8192.0;
 // A mapping counts as an exact integer translation (pixels copied one to one, no filtering) when
 // it is off by no more than this.
 constexpr double kIntegerTolerance = 1e-9;
-// The hatch cell is this many device pixels square.
+// The hatch cell is this many device pixels square at the reference resolution; its side follows
+// the device scale, but never falls below it: a hatch line is at least a pixel wide.
 constexpr int kHatchCell = 8;
+// Resolutions a canvas can be made for: the range a document accepts.
+constexpr double kMinPpi = 1.0;
+constexpr double kMaxPpi = 10000.0;
+// A PDF or SVG page measures in points, 72 an inch.
+constexpr double kPointsPerInch = 72.0;
 // Dashes cut here are drawn this many at a time, which bounds the memory of a densely dashed line.
 constexpr size_t kDashBatch = 4096;
 // Attempts to find an unused temporary name next to an output file.
@@ -266,6 +272,12 @@ private:
     int fd_ = -1;
 };
 
+bool ValidPpi(double ppi) { return ppi >= kMinPpi && ppi <= kMaxPpi; }
+
+// Side in device pixels of a raster hatch cell at the device scale.
+int RasterHatchSide(double deviceScale) {
+    return std::max(kHatchCell, static_cast<int>(std::lround(kHatchCell * deviceScale)));
+}
 
 Status CheckCanvasSize(int width, int height) {
     if (width < 1 || height < 1) return InvalidParameter;
@@ -284,6 +296,7 @@ class CairoCanvasImpl {
 public:
     int width = 0;
     int height = 0;
+    double deviceScale = 1.0;    // device pixels per reference pixel
     Status status = WrongState;  // Ok while usable; otherwise why not
     // Cairo 1.16's SVG surface leaks every group drawn on it (a recording surface used as a
     // source), so SVG canvases draw without groups.
@@ -558,22 +571,33 @@ void CairoCanvasImpl::SetHatchSource(const HatchBrush& brush) {
         if (!cell) cell = VectorHatchCell(brush);
         PatternPtr pattern(cairo_pattern_create_for_surface(cell.get()));
         cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        // The cell's units are reference pixels, never smaller than device pixels, as on rasters.
+        cairo_matrix_t toCell;
+        const double cellScale = std::max(1.0, deviceScale);
+        cairo_matrix_init_scale(&toCell, 1.0 / cellScale, 1.0 / cellScale);
+        cairo_pattern_set_matrix(pattern.get(), &toCell);
         cairo_identity_matrix(cr.get());
         cairo_set_source(cr.get(), pattern.get());
         KeepSource(pattern.get(), cell.get());
         return;
     }
-    SurfacePtr cell(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kHatchCell, kHatchCell));
+    // Each device pixel shows the reference cell's pixel it falls in, so a line is as many pixels
+    // wide as the device scale says; at scale 1 this is the 8 x 8 cell itself.
+    const int side = RasterHatchSide(deviceScale);
+    SurfacePtr cell(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
     cairo_surface_flush(cell.get());
     unsigned char* data = cairo_image_surface_get_data(cell.get());
     const int stride = cairo_image_surface_get_stride(cell.get());
     const uint32_t fore = pixels::Premultiply(brush.GetForegroundColor());
     const uint32_t back = pixels::Premultiply(brush.GetBackgroundColor());
     if (data) {
-        for (int y = 0; y < kHatchCell; ++y) {
+        for (int y = 0; y < side; ++y) {
             auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
-            for (int x = 0; x < kHatchCell; ++x) {
-                row[x] = HatchBrush::IsForePixel(brush.GetHatchStyle(), x, y) ? fore : back;
+            for (int x = 0; x < side; ++x) {
+                row[x] = HatchBrush::IsForePixel(brush.GetHatchStyle(), x * kHatchCell / side,
+                                                 y * kHatchCell / side)
+                             ? fore
+                             : back;
             }
         }
     }
@@ -713,10 +737,10 @@ Status CairoCanvasImpl::Stroke(const DrawState& state, const Pen& pen, const Gra
     if (Status st = Begin(state, &skip); st != Ok || skip) return st;
     if (!pen.IsValid()) return InvalidParameter;
 
-    // Width 0 is one device pixel: the stroke is computed in device space. Otherwise it is
-    // computed in drawing units, so the width follows the world transform.
+    // Width 0 is one device pixel (times the device scale above 1): the stroke is computed in device
+    // space. Otherwise it is computed in drawing units, so the width follows the world transform.
     const bool hairline = pen.GetWidth() == 0.0;
-    const double width = hairline ? 1.0 : pen.GetWidth();
+    const double width = hairline ? std::max(1.0, deviceScale) : pen.GetWidth();
     const Matrix strokeToDevice = hairline ? Matrix() : state.world;
     const double reach = device::StrokeReach(pen, width, strokeToDevice);
     if (!(reach <= kMaxStrokeReach)) return InvalidParameter;
@@ -833,6 +857,7 @@ CairoCanvas::~CairoCanvas() = default;
 
 int CairoCanvas::GetWidth() const { return impl_ ? impl_->width : 0; }
 int CairoCanvas::GetHeight() const { return impl_ ? impl_->height : 0; }
+double CairoCanvas::GetDeviceScale() const { return impl_ ? impl_->deviceScale : 1.0; }
 Status CairoCanvas::GetLastStatus() const { return impl_ ? impl_->status : OutOfMemory; }
 
 Status CairoCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int /*tag*/) {
@@ -901,8 +926,8 @@ std::unique_ptr<CairoCanvasImpl> MakeRasterImpl(std::shared_ptr<PixelBuffer> buf
     return impl;
 }
 
-std::unique_ptr<CairoCanvasImpl> MakeOwnRaster(int width, int height, const Color& background) {
-    Status st = CheckCanvasSize(width, height);
+std::unique_ptr<CairoCanvasImpl> MakeOwnRaster(int width, int height, const Color& background, double ppi) {
+    Status st = ValidPpi(ppi) ? CheckCanvasSize(width, height) : InvalidParameter;
     std::shared_ptr<PixelBuffer> buffer;
     if (st == Ok) {
         try {
@@ -916,14 +941,19 @@ std::unique_ptr<CairoCanvasImpl> MakeOwnRaster(int width, int height, const Colo
             st = OutOfMemory;
         }
     }
-    return MakeRasterImpl(std::move(buffer), st);
+    std::unique_ptr<CairoCanvasImpl> impl = MakeRasterImpl(std::move(buffer), st);
+    impl->deviceScale = ppi / kReferencePpi;
+    return impl;
 }
 
 std::unique_ptr<CairoCanvasImpl> MakeBitmapRaster(Bitmap* bitmap) {
     if (!bitmap || bitmap->GetLastStatus() != Ok || !bitmap->Buffer())
         return MakeRasterImpl(nullptr, InvalidParameter);
     const std::shared_ptr<PixelBuffer>& buffer = bitmap->Buffer();
-    return MakeRasterImpl(buffer, CheckCanvasSize(buffer->width, buffer->height));
+    std::unique_ptr<CairoCanvasImpl> impl =
+        MakeRasterImpl(buffer, CheckCanvasSize(buffer->width, buffer->height));
+    impl->deviceScale = bitmap->GetDeviceScale();
+    return impl;
 }
 
 // Builds an implementation, or none when even that fails; the canvas then reports OutOfMemory.
@@ -938,11 +968,68 @@ std::unique_ptr<CairoCanvasImpl> MakeImpl(Make make) {
 
 }  // namespace
 
-RasterCanvas::RasterCanvas(int width, int height, const Color& background)
-    : CairoCanvas(MakeImpl([&] { return MakeOwnRaster(width, height, background); })) {}
+RasterCanvas::RasterCanvas(int width, int height, const Color& background, double ppi)
+    : CairoCanvas(MakeImpl([&] { return MakeOwnRaster(width, height, background, ppi); })) {}
 
 RasterCanvas::RasterCanvas(Bitmap* bitmap)
     : CairoCanvas(MakeImpl([&] { return MakeBitmapRaster(bitmap); })) {}
+
+namespace {
+
+// The PNG chunk CRC (ISO 3309, as the PNG specification gives it).
+uint32_t PngCrc(const unsigned char* data, size_t length) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// Passes Cairo's PNG through to the file, with a pHYs chunk after the header giving the canvas'
+// resolution, so that a viewer or a print dialog shows the page at its size on paper.
+class PngWithResolution {
+public:
+    PngWithResolution(TemporaryFile& file, double ppi) : file_(file) {
+        constexpr double kMetresPerInch = 0.0254;
+        const auto perMetre = static_cast<uint32_t>(std::lround(ppi / kMetresPerInch));
+        unsigned char* c = chunk_.data();
+        const unsigned char head[] = {0, 0, 0, 9, 'p', 'H', 'Y', 's'};
+        std::copy(std::begin(head), std::end(head), c);
+        for (int i = 0; i < 4; ++i)
+            c[8 + i] = c[12 + i] = static_cast<unsigned char>(perMetre >> (24 - 8 * i));
+        c[16] = 1;  // the unit is the metre
+        const uint32_t crc = PngCrc(c + 4, 13);
+        for (int i = 0; i < 4; ++i) c[17 + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
+    }
+
+    static cairo_status_t Write(void* closure, const unsigned char* data, unsigned int length) {
+        auto* self = static_cast<PngWithResolution*>(closure);
+        // The signature (8 bytes) and the header chunk (25) come first; the chunk follows them.
+        constexpr size_t kBeforeChunk = 33;
+        if (self->passed_ < kBeforeChunk && self->passed_ + length >= kBeforeChunk) {
+            const auto first = static_cast<unsigned int>(kBeforeChunk - self->passed_);
+            self->passed_ += length;
+            for (const auto& [bytes, count] :
+                 {std::pair{data, first},
+                  std::pair{static_cast<const unsigned char*>(self->chunk_.data()),
+                            static_cast<unsigned int>(self->chunk_.size())},
+                  std::pair{data + first, length - first}}) {
+                if (const cairo_status_t st = TemporaryFile::Write(&self->file_, bytes, count); st) return st;
+            }
+            return CAIRO_STATUS_SUCCESS;
+        }
+        self->passed_ += length;
+        return TemporaryFile::Write(&self->file_, data, length);
+    }
+
+private:
+    TemporaryFile& file_;
+    size_t passed_ = 0;
+    std::array<unsigned char, 21> chunk_{};
+};
+
+}  // namespace
 
 Status RasterCanvas::WritePng(const std::string& path) const {
     if (!impl_ || !impl_->cr) return WrongState;
@@ -950,8 +1037,15 @@ Status RasterCanvas::WritePng(const std::string& path) const {
         cairo_surface_flush(impl_->surface.get());
         TemporaryFile file;
         if (Status st = file.Open(path); st != Ok) return st;
-        if (cairo_surface_write_to_png_stream(impl_->surface.get(), &TemporaryFile::Write, &file) !=
-            CAIRO_STATUS_SUCCESS) {
+        // At the reference resolution the file stays as Cairo writes it.
+        const double ppi = impl_->deviceScale * kReferencePpi;
+        PngWithResolution withResolution(file, ppi);
+        const cairo_status_t written =
+            ppi == kReferencePpi
+                ? cairo_surface_write_to_png_stream(impl_->surface.get(), &TemporaryFile::Write, &file)
+                : cairo_surface_write_to_png_stream(impl_->surface.get(), &PngWithResolution::Write,
+                                                    &withResolution);
+        if (written != CAIRO_STATUS_SUCCESS) {
             return SurfaceError;  // the temporary is removed with `file`
         }
         return file.Commit();
@@ -992,6 +1086,7 @@ std::unique_ptr<CairoCanvasImpl> MakeRecordedImpl(Bitmap* bitmap) {
     }
     // Groups would reach the document as recordings of their own; the drawing does without.
     impl->canGroup = false;
+    impl->deviceScale = bitmap->GetDeviceScale();
     impl->width = bitmap->GetWidth();
     impl->height = bitmap->GetHeight();
     impl->Start(SurfacePtr(cairo_surface_reference(bitmap->Recording()->surface.get())));
@@ -1008,10 +1103,10 @@ RecordedCanvas::RecordedCanvas(Bitmap* bitmap)
 namespace {
 
 std::unique_ptr<CairoCanvasImpl> MakeVectorImpl(VectorFormat format, const std::string& path, int width,
-                                                int height, const Color& background) {
+                                                int height, const Color& background, double ppi) {
     auto impl = std::make_unique<CairoCanvasImpl>();
     // A page has the same side limit as a bitmap; the pixel count does not apply to vectors.
-    if (width < 1 || height < 1) {
+    if (width < 1 || height < 1 || !ValidPpi(ppi)) {
         impl->status = InvalidParameter;
         return impl;
     }
@@ -1027,10 +1122,20 @@ std::unique_ptr<CairoCanvasImpl> MakeVectorImpl(VectorFormat format, const std::
     impl->svg = format == VectorFormat::Svg;
     impl->width = width;
     impl->height = height;
+    impl->deviceScale = ppi / kReferencePpi;
+    // The page in points; the device pixels are mapped onto it.
+    const double pointsPerPixel = kPointsPerInch / ppi;
+    const double pageWidth = width * pointsPerPixel;
+    const double pageHeight = height * pointsPerPixel;
     cairo_surface_t* s =
         format == VectorFormat::Svg
-            ? cairo_svg_surface_create_for_stream(&TemporaryFile::Write, &impl->file, width, height)
-            : cairo_pdf_surface_create_for_stream(&TemporaryFile::Write, &impl->file, width, height);
+            ? cairo_svg_surface_create_for_stream(&TemporaryFile::Write, &impl->file, pageWidth, pageHeight)
+            : cairo_pdf_surface_create_for_stream(&TemporaryFile::Write, &impl->file, pageWidth, pageHeight);
+    // Points are physical in SVG as in PDF: the page keeps its size wherever it is shown.
+    if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+        if (format == VectorFormat::Svg) cairo_svg_surface_set_document_unit(s, CAIRO_SVG_UNIT_PT);
+        cairo_surface_set_device_scale(s, pointsPerPixel, pointsPerPixel);
+    }
     impl->Start(SurfacePtr(s));
     if (impl->status == Ok && background.GetA() != 0) {
         SetSourceColor(impl->cr.get(), background);
@@ -1043,8 +1148,8 @@ std::unique_ptr<CairoCanvasImpl> MakeVectorImpl(VectorFormat format, const std::
 }  // namespace
 
 VectorCanvas::VectorCanvas(VectorFormat format, const std::string& path, int width, int height,
-                           const Color& background)
-    : CairoCanvas(MakeImpl([&] { return MakeVectorImpl(format, path, width, height, background); })) {}
+                           const Color& background, double ppi)
+    : CairoCanvas(MakeImpl([&] { return MakeVectorImpl(format, path, width, height, background, ppi); })) {}
 
 Status VectorCanvas::Finish() {
     if (!impl_ || impl_->finished || !impl_->cr) return WrongState;

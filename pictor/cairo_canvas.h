@@ -16,6 +16,7 @@ public:
     ~CairoCanvas() override;
     int GetWidth() const override;
     int GetHeight() const override;
+    double GetDeviceScale() const override;
     // Ok while the surface is usable; the first backend error otherwise.
     Status GetLastStatus() const;
 
@@ -31,10 +32,12 @@ protected:
     std::unique_ptr<CairoCanvasImpl> impl_;
 };
 
-// A premultiplied ARGB image surface. Sizes follow the bitmap caps of image.h.
+// A premultiplied ARGB image surface. Sizes follow the bitmap caps of image.h. `ppi` is the
+// resolution it is made for; it sets the device scale.
 class RasterCanvas final : public CairoCanvas {
 public:
-    RasterCanvas(int width, int height, const Color& background = Color(0, 0, 0, 0));
+    RasterCanvas(int width, int height, const Color& background = Color(0, 0, 0, 0),
+                 double ppi = kReferencePpi);
     // Draws straight into the bitmap's pixels.
     explicit RasterCanvas(Bitmap* bitmap);
     // Writes the picture as PNG, through a temporary file renamed into place.
@@ -54,11 +57,13 @@ public:
 
 enum class VectorFormat { Svg, Pdf };
 
-// An SVG or PDF document of width x height points, written to `path` when finished.
+// An SVG or PDF document of width x height device pixels at `ppi`, written to `path` when
+// finished. Its page measures width / ppi by height / ppi inches (in points, 72 an inch): a
+// millimetre drawn at the ppi's pixels per millimetre is a millimetre on paper.
 class VectorCanvas final : public CairoCanvas {
 public:
     VectorCanvas(VectorFormat format, const std::string& path, int width, int height,
-                 const Color& background = Color(0, 0, 0, 0));
+                 const Color& background = Color(0, 0, 0, 0), double ppi = kReferencePpi);
     bool KeepsVectors() const override { return true; }
     // Completes the document; drawing afterwards fails with WrongState.
     Status Finish();

@@ -143,8 +143,11 @@ Graphics::~Graphics() = default;
 
 std::unique_ptr<Bitmap> Graphics::CreateCompatibleBitmap(int width, int height) const {
     try {
-        if (canvas_ != nullptr && canvas_->KeepsVectors()) return Bitmap::Recorded(width, height);
-        return std::make_unique<Bitmap>(width, height);
+        std::unique_ptr<Bitmap> bitmap = canvas_ != nullptr && canvas_->KeepsVectors()
+                                             ? Bitmap::Recorded(width, height)
+                                             : std::make_unique<Bitmap>(width, height);
+        if (bitmap && canvas_ != nullptr) bitmap->SetDeviceScale(canvas_->GetDeviceScale());
+        return bitmap;
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

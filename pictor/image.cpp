@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -134,6 +135,48 @@ std::unique_ptr<Image> Image::FromArgb(int width, int height, const uint32_t* ar
         image->status_ = Ok;
         SetStatus(status, Ok);
         return image;
+    } catch (const std::bad_alloc&) {
+        SetStatus(status, OutOfMemory);
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Image> Image::ScaledTile(const Image& image, double factor, Status* status) {
+    if (!image.buffer_ || !(factor > 0.0)) {
+        SetStatus(status, InvalidParameter);
+        return nullptr;
+    }
+    const double width = std::max(1.0, std::round(image.GetWidth() * factor));
+    const double height = std::max(1.0, std::round(image.GetHeight() * factor));
+    const Status st = std::max(width, height) > kMaxBitmapSide ? ValueOverflow
+                                                               : CheckSize(int64_t(width), int64_t(height));
+    if (st != Ok) {
+        SetStatus(status, st);
+        return nullptr;
+    }
+    try {
+        auto scaled = std::make_unique<Image>();
+        scaled->buffer_ = MakeBuffer(static_cast<int>(width), static_cast<int>(height));
+        const cairo::SurfacePtr source = cairo::WrapPixels(*image.buffer_);
+        const cairo::SurfacePtr target = cairo::WrapPixels(*scaled->buffer_);
+        const cairo::ContextPtr cr(cairo_create(target.get()));
+        const cairo::PatternPtr pattern(cairo_pattern_create_for_surface(source.get()));
+        cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+        cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+        cairo_matrix_t toSource;
+        cairo_matrix_init_scale(&toSource, image.GetWidth() / width, image.GetHeight() / height);
+        cairo_pattern_set_matrix(pattern.get(), &toSource);
+        cairo_set_source(cr.get(), pattern.get());
+        cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr.get());
+        cairo_surface_flush(target.get());
+        if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) {
+            SetStatus(status, OutOfMemory);
+            return nullptr;
+        }
+        scaled->status_ = Ok;
+        SetStatus(status, Ok);
+        return scaled;
     } catch (const std::bad_alloc&) {
         SetStatus(status, OutOfMemory);
         return nullptr;

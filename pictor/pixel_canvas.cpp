@@ -280,8 +280,9 @@ std::vector<double> AggDashes(const std::vector<double>& dashes) {
 
 class PixelCanvasImpl {
 public:
-    PixelCanvasImpl(int width, int height, const Color& background) : bitmap(width, height) {
+    PixelCanvasImpl(int width, int height, const Color& background, double ppi) : bitmap(width, height) {
         if (bitmap.GetLastStatus() != Ok) return;
+        bitmap.SetDeviceScale(ppi / kReferencePpi);  // taken by the Cairo canvas made on it
         std::vector<uint32_t>& px = bitmap.Buffer()->pixels;
         std::fill(px.begin(), px.end(), pixels::Premultiply(background));
         cairo = std::make_unique<RasterCanvas>(&bitmap);
@@ -304,6 +305,8 @@ public:
     // shape to Cairo.
     bool Fill(const DrawState& state, const Brush& brush, const GraphicsPath& shape) {
         if (brush.GetType() != BrushType::Solid && brush.GetType() != BrushType::Hatch) return false;
+        // AGG's hatch cell is the screen's; Cairo sizes it by the device scale.
+        if (brush.GetType() == BrushType::Hatch && bitmap.GetDeviceScale() != 1.0) return false;
         if (brush.GetLastStatus() != Ok || !device::Invertible(state.world)) return false;
         const std::optional<RectD> bounds = DeviceBounds(state.world, shape);
         if (!bounds || !Usable(state)) return false;
@@ -329,6 +332,7 @@ public:
             return false;
         if (pen.GetLineCap() != LineCapFlat && HasPointFigure(path)) return false;
         const bool hairline = pen.GetWidth() == 0.0;
+        if (hairline && bitmap.GetDeviceScale() != 1.0) return false;  // Cairo sizes it by the device scale
         const double width = hairline ? 1.0 : pen.GetWidth();
         const Matrix strokeToDevice = hairline ? Matrix() : state.world;
         const double reach = device::StrokeReach(pen, width, strokeToDevice);
@@ -699,9 +703,9 @@ private:
 
 namespace {
 
-std::unique_ptr<PixelCanvasImpl> MakePixelImpl(int width, int height, const Color& background) {
+std::unique_ptr<PixelCanvasImpl> MakePixelImpl(int width, int height, const Color& background, double ppi) {
     try {
-        return std::make_unique<PixelCanvasImpl>(width, height, background);
+        return std::make_unique<PixelCanvasImpl>(width, height, background, ppi);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -709,14 +713,15 @@ std::unique_ptr<PixelCanvasImpl> MakePixelImpl(int width, int height, const Colo
 
 }  // namespace
 
-PixelCanvas::PixelCanvas(int width, int height, const Color& background, RasterEngine engine)
-    : engine_(engine), impl_(MakePixelImpl(width, height, background)) {}
+PixelCanvas::PixelCanvas(int width, int height, const Color& background, RasterEngine engine, double ppi)
+    : engine_(engine), impl_(MakePixelImpl(width, height, background, ppi)) {}
 
 PixelCanvas::~PixelCanvas() = default;
 
 int PixelCanvas::GetWidth() const { return impl_ && impl_->cairo ? impl_->cairo->GetWidth() : 0; }
 int PixelCanvas::GetHeight() const { return impl_ && impl_->cairo ? impl_->cairo->GetHeight() : 0; }
 Status PixelCanvas::GetLastStatus() const { return impl_ ? impl_->GetStatus() : OutOfMemory; }
+double PixelCanvas::GetDeviceScale() const { return impl_ && impl_->cairo ? impl_->cairo->GetDeviceScale() : 1.0; }
 
 namespace {
 

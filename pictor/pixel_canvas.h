@@ -22,14 +22,17 @@ class PixelCanvasImpl;
 // call goes through Cairo.
 class PixelCanvas final : public Canvas {
 public:
+    // `ppi` is the resolution the canvas is made for: it sets the device scale (canvas.h). Away
+    // from 96 ppi, hatches and hairlines, which the device scale sizes, are drawn by Cairo.
     PixelCanvas(int width, int height, const Color& background = Color(0, 0, 0, 0),
-                RasterEngine engine = RasterEngine::Agg);
+                RasterEngine engine = RasterEngine::Agg, double ppi = kReferencePpi);
     ~PixelCanvas() override;
     PixelCanvas(const PixelCanvas&) = delete;
     PixelCanvas& operator=(const PixelCanvas&) = delete;
 
     int GetWidth() const override;
     int GetHeight() const override;
+    double GetDeviceScale() const override;
     // Ok while the canvas is usable; why not otherwise (as for RasterCanvas).
     Status GetLastStatus() const;
     RasterEngine GetEngine() const { return engine_; }

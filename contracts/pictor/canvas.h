@@ -14,6 +14,9 @@
 
 namespace Pictor {
 
+// The resolution at which a device pixel is a reference pixel: a screen's.
+inline constexpr double kReferencePpi = 96.0;
+
 struct DrawState {
     Matrix world;                          // drawing units to device pixels
     const GraphicsPath* clip = nullptr;    // in device pixels; null when drawing is not clipped
@@ -32,6 +35,10 @@ public:
     // True when the canvas keeps drawing as vectors (SVG, PDF): off-screen bitmaps made for it
     // are then recorded drawings rather than pixels.
     virtual bool KeepsVectors() const { return false; }
+    // Device pixels per reference pixel (a 96th of an inch): the resolution's ppi / 96. The sizes
+    // the graphics layer fixes in device pixels (the hatch cell, the hairline) are multiplied by
+    // it, so that a print shows them as large as a screen does. 1 on a screen.
+    virtual double GetDeviceScale() const { return 1.0; }
 
     virtual Status DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) = 0;
     virtual Status FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) = 0;

@@ -36,6 +36,11 @@ public:
     static std::unique_ptr<Image> FromFile(const std::string& path, Status* status = nullptr);
     // Copies straight (not premultiplied) 0xAARRGGBB pixels.
     static std::unique_ptr<Image> FromArgb(int width, int height, const uint32_t* argb, Status* status = nullptr);
+    // The image resampled to `factor` times its size each way (whole pixels, at least one), as a
+    // tile: its edges blend with the opposite ones, so the copy repeats as seamlessly. Null with
+    // *status on an image without pixels, a factor that is not positive, a size over the caps
+    // (ValueOverflow) or no memory.
+    static std::unique_ptr<Image> ScaledTile(const Image& image, double factor, Status* status = nullptr);
 
     int GetWidth() const { return buffer_ ? buffer_->width : recordedWidth_; }
     int GetHeight() const { return buffer_ ? buffer_->height : recordedHeight_; }
@@ -65,8 +70,14 @@ public:
     // vector. GetPixel reads it as transparent. Null when memory runs out.
     static std::unique_ptr<Bitmap> Recorded(int width, int height);
 
+    // The device scale (canvas.h) a Graphics on the bitmap draws with: that of the canvas it was
+    // made compatible with, so that hatches and hairlines in an off-screen tile match the page.
+    double GetDeviceScale() const { return deviceScale_; }
+    void SetDeviceScale(double scale) { deviceScale_ = scale; }
+
 private:
     Bitmap() = default;
+    double deviceScale_ = 1.0;
 };
 
 }  // namespace Pictor

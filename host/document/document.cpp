@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <limits>
 #include <set>
+#include <tuple>
+#include <utility>
 
 #include "host/document/context_reader.h"
 #include "host/document/geojson.h"
@@ -34,6 +36,37 @@ constexpr double kMillimetresPerInch = 25.4;
 constexpr double kLogicalUnitsPerMillimetre = 100.0;
 // Below this the scale is left open, as the library reads it.
 constexpr double kOpenScale = -0.0001;
+// Map scales from a building plan at 1:1 to a world map on a stamp.
+constexpr double kMinMapScale = 1.0;
+constexpr double kMaxMapScale = 1e9;
+constexpr double kMillimetresPerMetre = 1000.0;
+// A canvas side computed from a map scale is rounded up to whole pixels, except for this much
+// floating-point noise above a whole number.
+constexpr double kWholePixelNoise = 1e-6;
+
+// Canvas pixels a view box needs at a map scale: its sides in metres on paper, at `ppi`, with the
+// margin all round. Doubles, so that a box far too large is still measured.
+std::pair<double, double> ScaledCanvas(const ViewBox& box, double mapScale, double ppi, double margin) {
+    const double pixelsPerMetre = kMillimetresPerMetre / mapScale / kMillimetresPerInch * ppi;
+    const auto side = [&](double metres) {
+        return std::ceil(metres * pixelsPerMetre + 2 * margin - kWholePixelNoise);
+    };
+    return {std::max(1.0, side(box.xmax - box.xmin)), std::max(1.0, side(box.ymax - box.ymin))};
+}
+
+// Why a canvas of width x height pixels cannot be drawn; empty when it can.
+std::string CanvasSizeProblem(double width, double height) {
+    const auto text = [](double v) { return std::to_string(static_cast<int64_t>(std::min(v, 1e18))); };
+    if (width > Pictor::kMaxBitmapSide || height > Pictor::kMaxBitmapSide) {
+        return "a canvas of " + text(width) + " x " + text(height) + " pixels, wider or taller than " +
+               std::to_string(Pictor::kMaxBitmapSide);
+    }
+    if (width * height > static_cast<double>(Pictor::kMaxBitmapPixels)) {
+        return "a canvas of " + text(width) + " x " + text(height) + " pixels, more than " +
+               std::to_string(Pictor::kMaxBitmapPixels) + " in all";
+    }
+    return {};
+}
 
 const std::vector<std::string_view> kTopKeys = {"canvas", "context",    "settings", "view",
                                                 "images", "fillImages", "symbols",  "layers",
@@ -111,6 +144,7 @@ private:
 
     void ReadCanvas(const Node& at) {
         if (!reader_.Object(at, "a canvas object", {"width", "height", "background", "ppi", "yUp"})) return;
+        canvasSized_ = at.Find("width") || at.Find("height");
         CanvasSettings& c = doc_.canvas;
         reader_.Member(at, "width", c.width, &Reader::Integer, 1, Pictor::kMaxBitmapSide, "pixels");
         reader_.Member(at, "height", c.height, &Reader::Integer, 1, Pictor::kMaxBitmapSide, "pixels");
@@ -186,7 +220,7 @@ private:
     }
 
     void ReadView(const Node& at) {
-        if (!reader_.Object(at, "a view object", {"box", "margin"})) return;
+        if (!reader_.Object(at, "a view object", {"box", "margin", "scale"})) return;
         if (const auto n = at.Find("box")) {
             std::optional<ViewBox> box;
             if (reader_.Array(*n, "a box [xmin, ymin, xmax, ymax]", 4, 4)) {
@@ -205,11 +239,44 @@ private:
             }
             doc_.view = box;
         }
+        const auto scale = at.Find("scale");
         if (const auto n = at.Find("margin")) {
-            const double limit = std::min(doc_.canvas.width, doc_.canvas.height) / 2.0;
+            // With a map scale the margin is added to the canvas, which is checked as a whole.
+            const double limit =
+                scale ? Pictor::kMaxBitmapSide / 2.0 : std::min(doc_.canvas.width, doc_.canvas.height) / 2.0;
             doc_.margin =
-                reader_.Number(*n, 0.0, limit - 1.0, "pixels (under half the canvas)").value_or(0.0);
+                reader_.Number(*n, 0.0, limit - 1.0, scale ? "pixels" : "pixels (under half the canvas)")
+                    .value_or(0.0);
         }
+        if (scale) ReadMapScale(*scale, at.Find("box").has_value());
+    }
+
+    // The canvas follows the box at the scale: a canvas size given as well is refused rather
+    // than one of the two ignored.
+    void ReadMapScale(const Node& n, bool boxGiven) {
+        const auto denominator = reader_.Number(n, kMinMapScale, kMaxMapScale, "the N of a map scale 1:N");
+        if (!denominator) return;
+        if (!boxGiven) {
+            reader_.Fail(n,
+                         "expected a \"box\" in metres beside a map scale: the scale needs the area to show");
+            return;
+        }
+        if (canvasSized_) {
+            reader_.Fail(n,
+                         "expected either a canvas width and height or a map scale, found both: the "
+                         "canvas follows the view box at the scale");
+            return;
+        }
+        if (!doc_.view) return;  // the box was refused
+        const auto [width, height] = ScaledCanvas(*doc_.view, *denominator, doc_.canvas.ppi, doc_.margin);
+        if (const std::string problem = CanvasSizeProblem(width, height); !problem.empty()) {
+            reader_.Fail(n, "expected a scale at which the view box fits a picture, found " +
+                                FormatNumber(*denominator) + ": that makes " + problem);
+            return;
+        }
+        doc_.mapScale = *denominator;
+        doc_.canvas.width = static_cast<int>(width);
+        doc_.canvas.height = static_cast<int>(height);
     }
 
     // ---- helpers ----
@@ -265,6 +332,7 @@ private:
     int64_t decodedPixels_ = 0;
     Document& doc_;
     Reader reader_;
+    bool canvasSized_ = false;  // the canvas names its width or height
     GeometryBudget budget_;
     std::set<std::string, std::less<>> declared_;  // every name under "symbols", built or not
     ColorTableCache colorTables_;                  // the context's and the features' colour tables
@@ -275,6 +343,24 @@ private:
 const Pictor::Image* ImageTable::GetImage(uint32_t id) noexcept {
     const auto it = images_.find(id);
     return it == images_.end() ? nullptr : it->second.get();
+}
+
+bool ImageTable::ScaleTiles(double factor, int64_t maxPixels, std::string* error) {
+    std::map<const Pictor::Image*, std::shared_ptr<const Pictor::Image>> scaled;
+    int64_t pixels = 0;
+    for (const auto& [id, image] : images_) {
+        if (scaled.count(image.get())) continue;
+        Pictor::Status status = Pictor::Ok;
+        std::shared_ptr<const Pictor::Image> copy = Pictor::Image::ScaledTile(*image, factor, &status);
+        if (copy) pixels += int64_t{copy->GetWidth()} * copy->GetHeight();
+        if (!copy || pixels > maxPixels) {
+            *error = "fill picture " + std::to_string(id) + " would be larger than pictures may be";
+            return false;
+        }
+        scaled.emplace(image.get(), std::move(copy));
+    }
+    for (auto& [id, image] : images_) image = scaled.at(image.get());
+    return true;
 }
 
 size_t Document::FeatureCount() const {
@@ -342,12 +428,60 @@ Pictor::Matrix ViewTransform(const Document& document) {
     const double width = document.canvas.width * unitsPerPixel;
     const double height = document.canvas.height * unitsPerPixel;
     const double margin = document.margin * unitsPerPixel;
-    const double s =
-        std::min((width - 2 * margin) / (box.xmax - box.xmin), (height - 2 * margin) / (box.ymax - box.ymin));
+    const double unitsPerMillimetre =
+        document.canvas.yUp ? kLogicalUnitsPerMillimetre : document.canvas.ppi / kMillimetresPerInch;
+    const double s = document.mapScale ? kMillimetresPerMetre / *document.mapScale * unitsPerMillimetre
+                                       : std::min((width - 2 * margin) / (box.xmax - box.xmin),
+                                                  (height - 2 * margin) / (box.ymax - box.ymin));
     const double cx = (box.xmin + box.xmax) / 2;
     const double cy = (box.ymin + box.ymax) / 2;
     const double sy = document.canvas.yUp ? s : -s;
     return Pictor::Matrix(s, 0.0, 0.0, sy, width / 2 - cx * s, height / 2 - cy * sy);
+}
+
+bool SetResolution(Document& document, double ppi, std::string* error) {
+    if (!(ppi >= kMinPpi && ppi <= kMaxPpi)) {
+        *error = "expected a resolution from " + FormatNumber(kMinPpi) + " to " + FormatNumber(kMaxPpi) +
+                 " pixels per inch, found " + FormatNumber(ppi);
+        return false;
+    }
+    const double factor = ppi / document.canvas.ppi;
+    const double margin = document.margin * factor;
+    double width = std::max(1.0, std::round(document.canvas.width * factor));
+    double height = std::max(1.0, std::round(document.canvas.height * factor));
+    if (document.mapScale && document.view) {
+        std::tie(width, height) = ScaledCanvas(*document.view, *document.mapScale, ppi, margin);
+    }
+    if (const std::string problem = CanvasSizeProblem(width, height); !problem.empty()) {
+        *error = "at " + FormatNumber(ppi) + " pixels per inch the page would be " + problem;
+        return false;
+    }
+    // With y down a fill picture tiles a pixel per drawing unit, so it grows with the pixels too.
+    if (!document.canvas.yUp && factor != 1.0 &&
+        !document.fillImages.ScaleTiles(factor, kMaxDocumentPicturePixels, error)) {
+        *error = "at " + FormatNumber(ppi) + " pixels per inch the " + *error;
+        return false;
+    }
+    document.canvas.width = static_cast<int>(width);
+    document.canvas.height = static_cast<int>(height);
+    document.canvas.ppi = ppi;
+    document.margin = margin;
+    if (document.canvas.yUp) return true;  // drawing units are hundredths of a millimetre already
+    // Drawing units are pixels: what is measured in them grows with the pixels.
+    const auto scaled = [factor](double scale) { return scale >= kOpenScale ? scale * factor : scale; };
+    document.context.scale = scaled(document.context.scale);
+    for (Layer& layer : document.layers) {
+        for (Feature& feature : layer.features) {
+            if (feature.context.scale) feature.context.scale = scaled(*feature.context.scale);
+            if (layer.world) continue;  // mapped through the view, which follows the canvas
+            for (auto& part : feature.parts) {
+                for (Pictor::PointD& p : part) p = {p.x * factor, p.y * factor};
+            }
+            feature.box = {feature.box.x1 * factor, feature.box.y1 * factor, feature.box.x2 * factor,
+                           feature.box.y2 * factor};
+        }
+    }
+    return true;
 }
 
 }  // namespace symbolhost::document

@@ -70,7 +70,8 @@ std::string KindsReference();
 // ---- canvas, context and settings ---------------------------------------------------------
 
 struct CanvasSettings {
-    int width = 800;  // pixels (points for SVG and PDF)
+    // Pixels at `ppi`: the page measures width / ppi by height / ppi inches, in every format.
+    int width = 800;
     int height = 600;
     uint32_t background = 0xFFFFFFFFu;  // 0xAARRGGBB
     double ppi = 96.0;
@@ -165,6 +166,10 @@ public:
     // One picture may stand under many ids, and in both tables, decoded once.
     void Add(uint32_t id, std::shared_ptr<const Pictor::Image> image) { images_[id] = std::move(image); }
     size_t Size() const { return images_.size(); }
+    // Every picture resampled to `factor` times its size, one under many ids once. False with
+    // *error, the table unchanged, when one would outgrow a picture or all of them
+    // `maxPixels`.
+    bool ScaleTiles(double factor, int64_t maxPixels, std::string* error);
 
 private:
     std::map<uint32_t, std::shared_ptr<const Pictor::Image>> images_;
@@ -181,6 +186,9 @@ struct Document {
     Settings settings;
     std::optional<ViewBox> view;  // given, or the bounds of the GeoJSON data; unset without either
     double margin = 0.0;          // pixels kept free around the view box
+    // The map scale's denominator (25000 for 1:25 000) with the view box in metres; the canvas
+    // is then the box at that scale plus the margin. Unset: the box is fitted into the canvas.
+    std::optional<double> mapScale;
     std::shared_ptr<ColorTable> colorTable;
     ImageTable images;
     ImageTable fillImages;
@@ -205,7 +213,17 @@ ReadResult ReadDocument(const std::string& path);
 // its paths start.
 ReadResult ReadDocumentText(std::string_view text, const std::string& file, const std::string& directory);
 
+// A colour "#RRGGBB", or also "#AARRGGBB" when `withAlpha` ("#RRGGBB" is then opaque).
+std::optional<uint32_t> ParseColour(std::string_view text, bool withAlpha);
+
 // ---- geometry of the page -------------------------------------------------------------------
+
+// Makes the document draw the same page at `ppi` pixels per inch: the canvas keeps its size on
+// paper and so gets more or fewer pixels, and every measure in pixels follows: the margin and,
+// when y points down, the coordinates of layers in drawing units, their text boxes, scales given
+// in pixels per millimetre and the fill pictures, which tile a pixel per drawing unit. False with *error, the document unchanged, when the canvas
+// would outgrow a picture or `ppi` is outside what a document accepts.
+bool SetResolution(Document& document, double ppi, std::string* error);
 
 // Drawing units per millimetre of symbol size: the context's scale, or when it is left open,
 // the canvas' pixels per millimetre (y down) or 100 (yUp).

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "host/document/document.h"
+
 namespace symbolhost::document {
 namespace {
 
@@ -298,20 +300,21 @@ std::optional<std::string> Reader::String(const Node& node, std::string_view wha
     return std::nullopt;
 }
 
+std::optional<uint32_t> ParseColour(std::string_view s, bool withAlpha) {
+    if ((s.size() != 7 && (!withAlpha || s.size() != 9)) || s[0] != '#') return std::nullopt;
+    uint32_t value = 0;
+    for (size_t i = 1; i < s.size(); ++i) {
+        const int d = HexDigit(s[i]);
+        if (d < 0) return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return s.size() == 7 && withAlpha ? (0xFF000000u | value) : value;
+}
+
 std::optional<uint32_t> Reader::Colour(const Node& node, bool withAlpha) {
     const Json& v = node.Value();
     if (v.is_string()) {
-        const auto& s = v.get_ref<const std::string&>();
-        if ((s.size() == 7 || (withAlpha && s.size() == 9)) && s[0] == '#') {
-            uint32_t value = 0;
-            bool hex = true;
-            for (size_t i = 1; i < s.size() && hex; ++i) {
-                const int d = HexDigit(s[i]);
-                hex = d >= 0;
-                value = value * 16 + static_cast<uint32_t>(hex ? d : 0);
-            }
-            if (hex) return s.size() == 7 && withAlpha ? (0xFF000000u | value) : value;
-        }
+        if (const auto colour = ParseColour(v.get_ref<const std::string&>(), withAlpha)) return colour;
     }
     Expected(node, withAlpha ? "a colour \"#RRGGBB\" or \"#AARRGGBB\"" : "a colour \"#RRGGBB\"");
     return std::nullopt;

@@ -43,6 +43,25 @@ TEST(HatchRender, EveryStyleDrawsItsCellFromTheDeviceOrigin) {
     }
 }
 
+TEST(HatchRender, CellsFollowTheDeviceScaleOnTheCanvasAndInBitmapsMadeForIt) {
+    for (int style = HatchStyleHorizontal; style <= HatchStyleDiagonalCross; ++style) {
+        SCOPED_TRACE("hatch style " + std::to_string(style));
+        const HatchBrush brush(style, kRed, kBlue);
+        // At 288 ppi every pixel of the 8 x 8 cell is 3 x 3 device pixels.
+        const auto cell = [&](int x, int y) {
+            return HatchBrush::IsForePixel(style, x / 3, y / 3) ? kRed : kBlue;
+        };
+        RasterCanvas print(48, 48, kClear, 288);
+        Graphics g(&print);
+        ASSERT_EQ(g.FillRectangle(&brush, 0, 0, 48, 48), Ok);
+        EXPECT_TRUE(EveryPixel(print, cell, 0));
+        const std::unique_ptr<Bitmap> tile = g.CreateCompatibleBitmap(48, 48);
+        Graphics t(tile.get());
+        ASSERT_EQ(t.FillRectangle(&brush, 0, 0, 48, 48), Ok);
+        EXPECT_TRUE(EveryPixel(RasterCanvas(tile.get()), cell, 0));
+    }
+}
+
 class GradientRender : public ::testing::Test {
 protected:
     GradientRender() : brush_(RectD{0, 0, 100, 10}, kC1, kC2, LinearGradientModeHorizontal) {

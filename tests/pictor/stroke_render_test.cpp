@@ -184,6 +184,13 @@ TEST_F(StrokeRender, HairlineDashesAreCountedInDevicePixels) {
     ASSERT_EQ(pen.SetDashStyle(DashStyleDot), Ok);
     ASSERT_EQ(g_.DrawLine(&pen, PointD{0, 1.05}, PointD{10, 1.05}), Ok);
     for (int x = 0; x < 10; ++x) EXPECT_TRUE(PixelIs(canvas_, x, 10, x % 2 == 0 ? kRed : kClear));
+    // At 288 ppi the device scale is 3: the hairline is three pixels wide (rows 9 to 11) and so
+    // are its dots.
+    RasterCanvas print(30, 20, kClear, 288);
+    Graphics p(&print);
+    ASSERT_EQ(p.DrawLine(&pen, PointD{0, 10.5}, PointD{30, 10.5}), Ok);
+    for (int x = 0; x < 30; ++x) EXPECT_TRUE(PixelIs(print, x, 10, x / 3 % 2 == 0 ? kRed : kClear));
+    EXPECT_TRUE(PixelIs(print, 1, 9, kRed) && PixelIs(print, 1, 11, kRed) && PixelIs(print, 1, 12, kClear));
 }
 
 TEST_F(StrokeRender, TooManyDashesDrawASolidLine) {

@@ -3,14 +3,18 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/document/document.h"
 #include "host/host.h"
 #include "tools/symbolize/output.h"
 
@@ -154,10 +158,10 @@ TEST_F(CommandsTest, StoppedDrawingWritesNoPicture) {
         std::string error;
         const auto format = FormatOf(name);
         ASSERT_TRUE(format.has_value());
-        EXPECT_EQ(
-            WritePicture(
-                PathOf(name), *format, 10, 10, 0xFFFFFFFF, [](Pictor::Graphics&) { return false; }, &error),
-            WriteResult::Stopped);
+        EXPECT_EQ(WritePicture(
+                      PathOf(name), *format, 10, 10, 0xFFFFFFFF, 96.0,
+                      [](Pictor::Graphics&) { return false; }, &error),
+                  WriteResult::Stopped);
     }
     EXPECT_TRUE(Files().empty());
 }
@@ -206,6 +210,155 @@ TEST_F(CommandsTest, TheRasterizerIsChosenForPngOutputOnly) {
         EXPECT_NE(err_.str().find("--raster chooses the rasterizer of PNG output"), std::string::npos);
     }
     EXPECT_EQ(Files(), (std::vector<std::string>{"agg.png", "cairo.png", "doc.json", "host.png"}));
+}
+
+// ---- resolution and true size ------------------------------------------------------------------
+
+// A 10 mm line, 0.5 mm wide, on a page of 400 x 200 pixels at 96 ppi: 300 x 150 points.
+constexpr const char* kTenMillimetres = R"({
+  "canvas": {"width": 400, "height": 200},
+  "symbols": {"ten": {"kind": "simpleLine", "width": 0.5}},
+  "layers": [{"features": [{"line": [[20, 100], [57.79527559055118, 100]], "symbol": "ten"}]}]})";
+
+// The numbers in group 1 of the first match of `pattern`.
+std::vector<double> NumbersOf(const std::string& text, const std::string& pattern) {
+    std::smatch m;
+    std::vector<double> numbers;
+    if (!std::regex_search(text, m, std::regex(pattern))) return numbers;
+    std::istringstream in(std::regex_replace(m[1].str(), std::regex("[^-0-9.]+"), " "));
+    for (double v; in >> v;) numbers.push_back(v);
+    return numbers;
+}
+
+// The page's width, the line's length and the pen's width in millimetres, as an SVG or PDF file
+// states them in points. Cairo compresses a PDF's drawing: it is read from the inflated streams.
+std::vector<double> MeasuredMillimetres(const std::string& file, bool svg) {
+    std::string drawing = file;
+    double scale = 1.0;
+    if (svg) {
+        scale = NumbersOf(file, R"re(transform="matrix\(([0-9.]+),)re").at(0);
+    } else {
+        drawing.clear();
+        for (size_t at = 0; (at = file.find("stream\n", at)) != std::string::npos; at += 7) {
+            std::vector<Bytef> out(1 << 16);
+            uLongf size = out.size();
+            const auto* in = reinterpret_cast<const Bytef*>(file.data() + at + 7);
+            if (uncompress(out.data(), &size, in, file.find("endstream", at) - at - 7) == Z_OK)
+                drawing.append(out.begin(), out.begin() + static_cast<long>(size));
+        }
+    }
+    const double page = svg ? NumbersOf(file, R"re(<svg[^>]* width="([0-9.]+)pt")re").at(0)
+                            : NumbersOf(file, R"(/MediaBox \[([^\]]*)\])").at(2);
+    const std::vector<double> line =
+        NumbersOf(drawing, svg ? R"re( d="([^"]*)")re" : R"(\n([0-9. ]+ m [0-9. ]+) l)");
+    const double pen = NumbersOf(drawing, svg ? "stroke-width:([0-9.]+)" : "([0-9.]+) w\n").at(0);
+    constexpr double kPointsPerMillimetre = 72.0 / 25.4;
+    return {page / kPointsPerMillimetre,
+            std::hypot(line.at(2) - line.at(0), line.at(3) - line.at(1)) * scale / kPointsPerMillimetre,
+            pen * scale / kPointsPerMillimetre};
+}
+
+TEST_F(CommandsTest, SvgAndPdfMeasureTrueSizeAtAnyResolution) {
+    const std::string doc = Write("ten.json", kTenMillimetres);
+    for (const char* ppi : {"96", "300"}) {
+        for (const char* name : {"ten.svg", "ten.pdf"}) {
+            SCOPED_TRACE(std::string(name) + " at " + ppi + " ppi");
+            ASSERT_EQ(Symbolize({"render", doc, "-o", PathOf(name), "--ppi", ppi}), 0) << err_.str();
+            const std::vector<double> mm =
+                MeasuredMillimetres(Head(name, 1 << 20), std::string(name).ends_with("svg"));
+            EXPECT_NEAR(mm[0], 400 / 96.0 * 25.4, 1e-4);  // the page keeps its size on paper
+            EXPECT_NEAR(mm[1], 10.0, 0.01);
+            EXPECT_NEAR(mm[2], 0.5, 0.001);
+        }
+    }
+}
+
+std::unique_ptr<Pictor::Image> ReadPng(const std::string& path) {
+    Pictor::Status status = Pictor::Ok;
+    return Pictor::Image::FromFile(path, &status);
+}
+
+TEST_F(CommandsTest, APpiDrawsTheSamePageWithMorePixelsAndTheSameLook) {
+    const std::string doc = Write("doc.json", kGoodDocument);
+    ASSERT_EQ(Symbolize({"render", doc, "-o", PathOf("screen.png")}), 0) << err_.str();
+    ASSERT_EQ(Symbolize({"render", doc, "-o", PathOf("print.png"), "--ppi", "288"}), 0) << err_.str();
+    const auto screen = ReadPng(PathOf("screen.png"));
+    const auto print = ReadPng(PathOf("print.png"));
+    ASSERT_TRUE(screen && print);
+    ASSERT_EQ(print->GetWidth(), 3 * screen->GetWidth());
+    ASSERT_EQ(print->GetHeight(), 3 * screen->GetHeight());
+    // The print says its resolution: 288 ppi is 11339 pixels a metre (0x2C4B), both ways.
+    EXPECT_NE(Head("print.png", 64).find(std::string("pHYs\0\0\x2C\x4B\0\0\x2C\x4B\x01", 13)),
+              std::string::npos);
+    // Each screen pixel against the mean of the 3 x 3 print pixels over it: only antialiased edges
+    // may differ. A hatch at screen density or a pen that kept its pixel width changes whole areas.
+    int differing = 0;
+    double inkScreen = 0, inkPrint = 0;
+    for (int y = 0; y < screen->GetHeight(); ++y) {
+        for (int x = 0; x < screen->GetWidth(); ++x) {
+            int mean = 0;
+            for (int i = 0; i < 9; ++i) mean += print->GetPixel(3 * x + i % 3, 3 * y + i / 3).GetG();
+            const int own = screen->GetPixel(x, y).GetG();
+            inkScreen += 255 - own;
+            inkPrint += 255 - mean / 9.0;
+            if (std::abs(own - mean / 9) > 64) ++differing;
+        }
+    }
+    EXPECT_LE(differing, screen->GetWidth() * screen->GetHeight() / 100);
+    EXPECT_NEAR(inkPrint / inkScreen, 1.0, 0.02);
+}
+
+TEST_F(CommandsTest, PpiAndBackgroundOverridesAreCheckedAndTransparentIsClear) {
+    const std::string doc = Write("doc.json", kGoodDocument);
+    ASSERT_EQ(Symbolize({"render", doc, "-o", PathOf("clear.png"), "--background", "transparent"}), 0);
+    ASSERT_EQ(
+        Symbolize({"gallery", doc, "-o", PathOf("sheet.png"), "--ppi", "192", "--background", "#80FF0000"}),
+        0);
+    EXPECT_EQ(ReadPng(PathOf("clear.png"))->GetPixel(2, 2).GetA(), 0);
+    const auto sheet = ReadPng(PathOf("sheet.png"));
+    EXPECT_EQ(sheet->GetPixel(2, 2).GetValue(), 0x80FF0000u);
+    EXPECT_EQ(sheet->GetWidth(), 2 * (2 * 16 + 2 * 200));  // the legend sheet at twice the pixels
+
+    // A page that would outgrow a picture at the resolution, and a colour that is none.
+    EXPECT_EQ(Symbolize({"render", doc, "-o", PathOf("bad.png"), "--ppi", "10000"}), kExitUsage);
+    EXPECT_NE(err_.str().find("--ppi: at 10000 pixels per inch the page would be a canvas of 12500 x 8333"),
+              std::string::npos);
+    EXPECT_EQ(Symbolize({"render", doc, "-o", PathOf("bad.png"), "--background", "red"}), kExitUsage);
+    EXPECT_FALSE(fs::exists(PathOf("bad.png")));
+
+    // Fill pictures tile a pixel per drawing unit: at twice the ppi they are twice the size.
+    fs::copy_file(std::string(SOURCE_DIR) + "/tests/data/markers/flag_4x2.png", dir_ / "flag.png");
+    auto read = symbolhost::document::ReadDocument(Write("fill.json", R"({"fillImages": {"1": "flag.png"}})"));
+    std::string error;
+    ASSERT_TRUE(read.document && symbolhost::document::SetResolution(*read.document, 192, &error)) << error;
+    EXPECT_EQ(read.document->fillImages.GetImage(1)->GetWidth(), 8);
+}
+
+TEST_F(CommandsTest, AMapScaleSizesTheCanvasAndPlacesTheWorldExactly) {
+    // 1 km by 500 m at 1:10 000 is 100 x 50 mm: at 254 ppi (10 pixels a millimetre) 1000 x 500
+    // pixels, and 10 more on each side for the margin.
+    auto read = symbolhost::document::ReadDocumentText(
+        R"({"canvas": {"ppi": 254}, "view": {"box": [5000, 2000, 6000, 2500], "scale": 10000, "margin": 10}})",
+        "map.json", ".");
+    ASSERT_TRUE(read.document) << read.diagnostics.Text();
+    symbolhost::document::Document& doc = *read.document;
+    EXPECT_EQ(doc.canvas.width, 1020);
+    EXPECT_EQ(doc.canvas.height, 520);
+    const auto place = [&](double x, double y) {
+        return symbolhost::document::ViewTransform(doc).TransformPoint({x, y});
+    };
+    EXPECT_EQ(place(5000, 2500), (Pictor::PointD{10, 10}));
+    EXPECT_EQ(place(5100, 2000), (Pictor::PointD{110, 510}));  // 100 m is 10 mm, 100 pixels
+    std::string error;
+    ASSERT_TRUE(symbolhost::document::SetResolution(doc, 508, &error)) << error;
+    EXPECT_EQ(doc.canvas.width, 2040);  // the same page with twice the pixels
+    EXPECT_EQ(place(5100, 2000), (Pictor::PointD{220, 1020}));
+
+    const auto both = symbolhost::document::ReadDocumentText(
+        R"({"canvas": {"width": 100}, "view": {"box": [0, 0, 10, 10], "scale": 100}})", "map.json", ".");
+    EXPECT_EQ(both.diagnostics.Text(),
+              "map.json: $.view.scale: expected either a canvas width and height or a map scale, found both: "
+              "the canvas follows the view box at the scale\n");
 }
 
 TEST_F(CommandsTest, KindsPrintsTheReference) {

@@ -33,6 +33,45 @@ std::unique_ptr<Document> Load(const std::string& path, std::ostream& err) {
     return std::move(result.document);
 }
 
+// What the command line overrides of the document: unset leaves the document's own.
+struct Overrides {
+    std::optional<double> ppi;
+    std::optional<std::string> background;
+};
+
+// "#RRGGBB", "#AARRGGBB" or "transparent".
+std::optional<uint32_t> BackgroundColour(const std::string& text) {
+    constexpr uint32_t kTransparent = 0x00FFFFFFu;  // white at alpha 0, so a viewer's blend stays light
+    if (text == "transparent") return kTransparent;
+    return symbolhost::document::ParseColour(text, true);
+}
+
+// The document read, with the command line's overrides applied; null with *exitCode when the
+// document or an override was refused. `zoom` is told how much larger the page's pixels became.
+std::unique_ptr<Document> LoadForDrawing(const std::string& path, const Overrides& overrides,
+                                         std::ostream& err, int* exitCode, double* zoom = nullptr) {
+    std::optional<uint32_t> background;
+    if (overrides.background && !(background = BackgroundColour(*overrides.background))) {
+        err << "symbolize: --background: expected \"#RRGGBB\", \"#AARRGGBB\" or \"transparent\", found \""
+            << *overrides.background << "\"\n";
+        *exitCode = kExitUsage;
+        return nullptr;
+    }
+    *exitCode = kExitRefused;
+    std::unique_ptr<Document> document = Load(path, err);
+    if (!document) return nullptr;
+    if (background) document->canvas.background = *background;
+    const double before = document->canvas.ppi;
+    std::string error;
+    if (overrides.ppi && !symbolhost::document::SetResolution(*document, *overrides.ppi, &error)) {
+        err << "symbolize: --ppi: " << error << '\n';
+        *exitCode = kExitUsage;
+        return nullptr;
+    }
+    if (zoom != nullptr) *zoom = document->canvas.ppi / before;
+    return document;
+}
+
 // What the library reported while drawing: each distinct message once, with how often it came.
 void PrintLog(const std::vector<symbolhost::LogEntry>& entries, std::ostream& err) {
     std::vector<std::pair<const symbolhost::LogEntry*, size_t>> distinct;
@@ -93,9 +132,11 @@ bool IsDumpPath(const std::string& path) {
 
 // render to .json: the document's layers drawn onto a recording canvas of the canvas size, written
 // as a drawing dump with everything the library logged.
-int RenderDump(const std::string& documentPath, const std::string& outputPath, std::ostream& err) {
-    std::unique_ptr<Document> document = Load(documentPath, err);
-    if (!document) return kExitRefused;
+int RenderDump(const std::string& documentPath, const std::string& outputPath, const Overrides& overrides,
+               std::ostream& err) {
+    int refused = kExitRefused;
+    std::unique_ptr<Document> document = LoadForDrawing(documentPath, overrides, err, &refused);
+    if (!document) return refused;
     if (ReplacesAnInput(*document, outputPath, err)) return kExitUsage;
     const DocumentServices services(*document);
     symbolhost::ScopedCaptureLog capture;
@@ -131,7 +172,7 @@ Pictor::RasterEngine ChosenRaster(const std::string& option) {
 // render and gallery: the document's layers, or its legend sheet, into a picture.
 // `rasterChosen`: the command line named a rasterizer, which only a PNG output can take.
 int Draw(const std::string& documentPath, const std::string& outputPath, bool legend,
-         Pictor::RasterEngine raster, bool rasterChosen, std::ostream& err) {
+         Pictor::RasterEngine raster, bool rasterChosen, const Overrides& overrides, std::ostream& err) {
     if (const std::string problem = OutputPlaceProblem(outputPath); !problem.empty()) {
         err << "symbolize: " << outputPath << ": " << problem << '\n';
         return kExitRefused;
@@ -141,7 +182,7 @@ int Draw(const std::string& documentPath, const std::string& outputPath, bool le
             << " is not a PNG file\n";
         return kExitUsage;
     }
-    if (!legend && IsDumpPath(outputPath)) return RenderDump(documentPath, outputPath, err);
+    if (!legend && IsDumpPath(outputPath)) return RenderDump(documentPath, outputPath, overrides, err);
     const std::optional<Format> format = FormatOf(outputPath);
     if (!format) {
         err << "symbolize: " << outputPath << ": expected "
@@ -149,13 +190,15 @@ int Draw(const std::string& documentPath, const std::string& outputPath, bool le
                        : "a picture file ending in .png, .svg or .pdf, or a drawing dump ending in .json\n");
         return kExitUsage;
     }
-    std::unique_ptr<Document> document = Load(documentPath, err);
-    if (!document) return kExitRefused;
+    double zoom = 1.0;
+    int refused = kExitRefused;
+    std::unique_ptr<Document> document = LoadForDrawing(documentPath, overrides, err, &refused, &zoom);
+    if (!document) return refused;
     if (ReplacesAnInput(*document, outputPath, err)) return kExitUsage;
     SheetSize size{document->canvas.width, document->canvas.height};
     if (legend) {
         std::string error;
-        const std::optional<SheetSize> sheet = LegendSize(*document, &error);
+        const std::optional<SheetSize> sheet = LegendSize(*document, &error, zoom);
         if (!sheet) {
             err << documentPath << ": " << error << '\n';
             return kExitRefused;
@@ -172,9 +215,9 @@ int Draw(const std::string& documentPath, const std::string& outputPath, bool le
         ProgressMeter meter(legend ? "drawing symbols" : "drawing features");
         const Progress progress = [&meter](size_t done, size_t total) { return meter(done, total); };
         result = WritePicture(
-            outputPath, *format, size.width, size.height, document->canvas.background,
+            outputPath, *format, size.width, size.height, document->canvas.background, document->canvas.ppi,
             [&](Pictor::Graphics& graphics) {
-                return legend ? DrawLegend(*document, graphics, progress)
+                return legend ? DrawLegend(*document, graphics, progress, zoom)
                               : DrawMap(*document, graphics, progress);
             },
             &error, raster);
@@ -213,17 +256,27 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
                          "The rasterizer of PNG output: agg (the default) or cairo; SVG and PDF always use cairo")
             ->check(CLI::IsMember({"agg", "cairo"}, CLI::ignore_case));
     };
+    Overrides overrides;
+    const auto addOverrides = [&overrides](CLI::App* command) {
+        command->add_option(
+            "--ppi", overrides.ppi,
+            "Pixels per inch, instead of the document's: the same page at another resolution");
+        command->add_option("--background", overrides.background,
+                            "The background, instead of the document's: #RRGGBB, #AARRGGBB or transparent");
+    };
     CLI::App* render = app.add_subcommand("render", "Draw the document's layers into a picture.");
     render->add_option("document", document, "The document (JSON)")->required();
     render->add_option("-o,--output", output, "The picture: .png, .svg or .pdf; or .json for a drawing dump")
         ->required();
     addRaster(render);
+    addOverrides(render);
 
     CLI::App* gallery = app.add_subcommand(
         "gallery", "Draw a legend sheet of every symbol in the document, each on a sample.");
     gallery->add_option("document", document, "The document (JSON)")->required();
     gallery->add_option("-o,--output", output, "The picture: .png, .svg or .pdf")->required();
     addRaster(gallery);
+    addOverrides(gallery);
 
     CLI::App* validate =
         app.add_subcommand("validate", "Check the document and everything it names; print OK or the faults.");
@@ -240,8 +293,9 @@ int Run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     }
 
     try {
-        if (*render) return Draw(document, output, false, ChosenRaster(raster), !raster.empty(), err);
-        if (*gallery) return Draw(document, output, true, ChosenRaster(raster), !raster.empty(), err);
+        if (*render)
+            return Draw(document, output, false, ChosenRaster(raster), !raster.empty(), overrides, err);
+        if (*gallery) return Draw(document, output, true, ChosenRaster(raster), !raster.empty(), overrides, err);
         if (*validate) {
             if (!Load(document, err)) return kExitRefused;
             out << "OK\n";

@@ -25,12 +25,20 @@ struct SheetSize {
     int height = 0;
 };
 
-// The sheet's size in pixels; nullopt with *error when the symbols do not fit on one picture.
-std::optional<SheetSize> LegendSize(const symbolhost::document::Document& document, std::string* error);
+// The sheet's size in pixels, its layout `zoom` times the sizes above; nullopt with *error when
+// the symbols do not fit on one picture.
+std::optional<SheetSize> LegendSize(const symbolhost::document::Document& document, std::string* error,
+                                    double zoom = 1.0);
 
 // Draws the sheet in pixels with y down, whatever the document's canvas says, with the
-// document's drawing context otherwise. False when `progress` stopped it.
+// document's drawing context otherwise; the layout is `zoom` times the sizes above (2 for a sheet
+// drawn at twice the document's resolution). False when `progress` stopped it.
 bool DrawLegend(const symbolhost::document::Document& document, Pictor::Graphics& graphics,
-                const Progress& progress);
+                const Progress& progress, double zoom = 1.0);
+
+// The sample of the `index`th symbol alone, as the sheet shows it, with its top-left corner at
+// the origin: kLegendCellWidth x kLegendSampleHeight pixels times `zoom`.
+void DrawLegendSample(const symbolhost::document::Document& document, size_t index,
+                      Pictor::Graphics& graphics, double zoom);
 
 }  // namespace symbolize_tool

@@ -53,11 +53,11 @@ std::optional<Pictor::RasterEngine> RasterEngineNamed(const std::string& name) {
 }
 
 WriteResult WritePicture(const std::string& path, Format format, int width, int height, uint32_t background,
-                         const std::function<bool(Pictor::Graphics&)>& draw, std::string* error,
+                         double ppi, const std::function<bool(Pictor::Graphics&)>& draw, std::string* error,
                          Pictor::RasterEngine engine) {
     const Pictor::Color paper(background);
     if (format == Format::Png) {
-        Pictor::PixelCanvas canvas(width, height, paper, engine);
+        Pictor::PixelCanvas canvas(width, height, paper, engine, ppi);
         if (canvas.GetLastStatus() != Pictor::Ok) {
             *error = "cannot make the picture: " + StatusText(canvas.GetLastStatus());
             return WriteResult::Failed;
@@ -74,7 +74,7 @@ WriteResult WritePicture(const std::string& path, Format format, int width, int 
     // The vector document streams into a temporary file from the start; dropping the canvas
     // without Finish removes it.
     Pictor::VectorCanvas canvas(format == Format::Svg ? Pictor::VectorFormat::Svg : Pictor::VectorFormat::Pdf,
-                                path, width, height, paper);
+                                path, width, height, paper, ppi);
     if (canvas.GetLastStatus() != Pictor::Ok) {
         *error = "cannot make the picture: " + StatusText(canvas.GetLastStatus());
         return WriteResult::Failed;

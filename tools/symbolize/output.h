@@ -22,11 +22,12 @@ enum class WriteResult { Written, Stopped, Failed };
 // The rasterizer a PNG is drawn with: "agg" or "cairo" in any case; nullopt for anything else.
 std::optional<Pictor::RasterEngine> RasterEngineNamed(const std::string& name);
 
-// Makes a width x height canvas of `background` (0xAARRGGBB), lets `draw` paint it and writes it
-// to `path`. A PNG is rasterized by `engine`; SVG and PDF are always drawn by Cairo. `draw`
-// answering false stops the run before anything is written (Stopped); Failed sets *error.
+// Makes a width x height canvas of `background` (0xAARRGGBB) at `ppi` pixels per inch, lets
+// `draw` paint it and writes it to `path`; SVG and PDF pages measure width / ppi inches. A PNG is
+// rasterized by `engine`; SVG and PDF are always drawn by Cairo. `draw` answering false stops the
+// run before anything is written (Stopped); Failed sets *error.
 WriteResult WritePicture(const std::string& path, Format format, int width, int height, uint32_t background,
-                         const std::function<bool(Pictor::Graphics&)>& draw, std::string* error,
+                         double ppi, const std::function<bool(Pictor::Graphics&)>& draw, std::string* error,
                          Pictor::RasterEngine engine = Pictor::RasterEngine::Agg);
 
 }  // namespace symbolize_tool

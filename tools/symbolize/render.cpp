@@ -278,10 +278,24 @@ void DocumentServices::Set(const char* name, const std::string& value) {
     properties.Set(name, value);
 }
 
+namespace {
+
+// A feature drawn at a higher resolution covers more pixels for the same drawing: its budget
+// grows with the device area of a reference pixel, up to this many times (a print at 384 ppi).
+// The render's budget stays as it is, so the whole run keeps its bound.
+constexpr double kMaxFeatureWorkScale = 16.0;
+
+int64_t FeatureWorkAt(const Pictor::Graphics& graphics, int64_t featureWork) {
+    const double scale = graphics.GetCanvas() ? graphics.GetCanvas()->GetDeviceScale() : 1.0;
+    return static_cast<int64_t>(static_cast<double>(featureWork) * std::clamp(scale * scale, 1.0, kMaxFeatureWorkScale));
+}
+
+}  // namespace
+
 RenderBudget::RenderBudget(Pictor::Graphics& graphics, int64_t featureWork, int64_t renderWork)
     : graphics_(graphics),
-      budget_(featureWork, &InterruptFlag()),
-      featureWork_(featureWork),
+      budget_(FeatureWorkAt(graphics, featureWork), &InterruptFlag()),
+      featureWork_(FeatureWorkAt(graphics, featureWork)),
       renderWork_(renderWork),
       renderLeft_(renderWork) {
     graphics_.SetWorkBudget(&budget_);

@@ -54,7 +54,9 @@ SymbolizeInfo FeatureInfo(const symbolhost::document::Document& document, const 
 // per point, pixel row crossed and 64 pixels covered; a second of drawing is a few million): one
 // feature (or legend sample) at most kFeatureWork, the whole render at most kRenderWork. A
 // feature past its budget is cut off where it stands; past the render's, nothing more is drawn.
-// The first cut logs one level-2 message. An interrupt stops the feature being drawn too.
+// The first cut logs one level-2 message. An interrupt stops the feature being drawn too. On a
+// canvas of a higher resolution than a screen's, a feature's budget grows with the pixel area
+// (ppi / 96 squared, at most 16 times).
 inline constexpr int64_t kFeatureWork = int64_t{1} << 22;
 inline constexpr int64_t kRenderWork = int64_t{1} << 28;
 
