@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "contracts/pictor/graphics.h"
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/line.h"
 #include "symbolize/line_geometry.h"
 #include "symbolize/symbolize_colour.h"
@@ -21,7 +22,7 @@ constexpr const char* kFunction = "CGIS_CartographicLineSymbolize::Symbolize";
 
 // A template longer than the pen can dash is refused in both modes, so that a symbol draws the
 // same whichever mode it picks.
-constexpr int32_t kMaxDashTemplate = Pictor::kMaxDashPatternLength;
+constexpr int32_t kMaxDashTemplate = SymbolLimits::kMaxDashEntries;
 
 }  // namespace
 

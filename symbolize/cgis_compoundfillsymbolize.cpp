@@ -1,13 +1,14 @@
 #include "symbolize/cgis_compoundfillsymbolize.h"
 
 #include "contracts/symbol/fill.h"
+#include "contracts/symbol/limits.h"
 #include "symbolize/nesting_level.h"
 #include "symbolize/symbolize_log.h"
 
 namespace {
 
-// Most members drawn: a real compound fill has a handful, and the count comes from the symbol.
-constexpr int32_t kMaxMembers = 1024;
+// Most members drawn; the count comes from the symbol.
+constexpr int32_t kMaxMembers = SymbolLimits::kMaxCompoundMembers;
 
 using NestingLevel =
     symbolize::NestingLevel<CGIS_CompoundFillSymbolize, CGIS_CompoundFillSymbolize::kMaxNesting>;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "contracts/pictor/types.h"
+#include "contracts/symbol/limits.h"
 #include "symbolize/symbolize.h"
 
 namespace Pictor {
@@ -13,9 +14,8 @@ class GraphicsPath;
 
 class CGIS_CompoundFillSymbolize {
 public:
-    // Compound fills nested deeper than this on one thread are not drawn: only a compound fill
-    // that contains itself gets there, since real styles nest two or three levels.
-    static constexpr int kMaxNesting = 32;
+    // Compound fills nested deeper than this on one thread are not drawn.
+    static constexpr int kMaxNesting = SymbolLimits::kMaxNestingDepth;
 
     CGIS_CompoundFillSymbolize() = default;
     virtual ~CGIS_CompoundFillSymbolize() = default;

@@ -1,5 +1,6 @@
 #include "symbolize/cgis_compoundlinesymbolize.h"
 
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/line.h"
 #include "symbolize/nesting_level.h"
 #include "symbolize/symbolize_log.h"
@@ -8,8 +9,8 @@ namespace {
 
 constexpr const char* kFunction = "CGIS_CompoundLineSymbolize::Symbolize";
 
-// Most members drawn: a real compound line has a handful, and the count comes from the symbol.
-constexpr int32_t kMaxMembers = 1024;
+// Most members drawn; the count comes from the symbol.
+constexpr int32_t kMaxMembers = SymbolLimits::kMaxCompoundMembers;
 
 using NestingLevel =
     symbolize::NestingLevel<CGIS_CompoundLineSymbolize, CGIS_CompoundLineSymbolize::kMaxNesting>;

@@ -5,13 +5,13 @@
 #include <cstdint>
 
 #include "contracts/pictor/types.h"
+#include "contracts/symbol/limits.h"
 #include "symbolize/symbolize.h"
 
 class CGIS_CompoundLineSymbolize {
 public:
-    // Compound lines nested deeper than this on one thread are not drawn: only a compound line
-    // that contains itself gets there, since real styles nest two or three levels.
-    static constexpr int kMaxNesting = 32;
+    // Compound lines nested deeper than this on one thread are not drawn.
+    static constexpr int kMaxNesting = SymbolLimits::kMaxNestingDepth;
 
     CGIS_CompoundLineSymbolize() = default;
     virtual ~CGIS_CompoundLineSymbolize() = default;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "contracts/pictor/types.h"
+#include "contracts/symbol/limits.h"
 #include "symbolize/symbolize.h"
 
 class CGIS_SymbolMatrix;
@@ -13,14 +14,12 @@ class IGIS_CompoundMarkerSymbol;
 
 class CGIS_CompoundMarkerSymbolize {
 public:
-    // Compound markers nested deeper than this inside one another (on one thread) are not drawn:
-    // real stacks nest two or three deep, so only a stack that contains itself gets here. Reaching
-    // it ends the drawing of the outermost stack.
-    static constexpr int kMaxNestingDepth = 32;
-    // Members looked at for one outermost stack, nested members included. A map symbol has a
-    // handful; a wide stack nested in itself would otherwise multiply its members at every
-    // level. The drawing ends when they are spent.
-    static constexpr int kMaxMembersPerStack = 65536;
+    // Compound markers nested deeper than this inside one another (on one thread) are not drawn;
+    // reaching it ends the drawing of the outermost stack.
+    static constexpr int kMaxNestingDepth = SymbolLimits::kMaxNestingDepth;
+    // Members looked at for one outermost stack, nested members included; the drawing ends when
+    // they are spent.
+    static constexpr int kMaxMembersPerStack = SymbolLimits::kMaxMarkerStackMembers;
 
     CGIS_CompoundMarkerSymbolize() = default;
     virtual ~CGIS_CompoundMarkerSymbolize() = default;

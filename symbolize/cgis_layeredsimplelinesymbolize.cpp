@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "contracts/pictor/graphics.h"
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/line.h"
 #include "symbolize/symbolize_colour.h"
 #include "symbolize/symbolize_log.h"
@@ -16,8 +17,8 @@ namespace {
 // Layers narrower than this (millimetres) are not drawn.
 constexpr double kZeroWidth = 0.0001;
 
-// Most layers drawn: a real line has a handful, and the count comes from the symbol.
-constexpr int32_t kMaxLayers = 1024;
+// Most layers drawn; the count comes from the symbol.
+constexpr int32_t kMaxLayers = SymbolLimits::kMaxCompoundMembers;
 
 // Join and cap codes run 0..2 and pass straight to the pen; anything else keeps its default.
 constexpr int32_t kLastJoinOrCap = 2;
@@ -77,7 +78,7 @@ void CGIS_LayeredSimpleLineSymbolize::DrawLayer(const SimpleLineLayer* layer, co
         if (layer->style >= SimpleLineStyleDash && layer->style <= SimpleLineStyleDashDotDot) {
             pen.SetDashStyle(layer->style);
         } else if (layer->style == SimpleLineStyleCustom && layer->pattern != nullptr &&
-                   layer->patternCount > 0 && layer->patternCount <= Pictor::kMaxDashPatternLength) {
+                   layer->patternCount > 0 && layer->patternCount <= SymbolLimits::kMaxDashEntries) {
             // Millimetres become multiples of the layer's width. A pattern the pen cannot take
             // (longer than it keeps, or with an entry of nothing) leaves the layer solid.
             std::vector<double> pattern(layer->pattern, layer->pattern + layer->patternCount);

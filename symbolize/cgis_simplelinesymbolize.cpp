@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "contracts/pictor/graphics.h"
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/line.h"
 #include "symbolize/cgis_symbolizealgorithm.h"
 #include "symbolize/symbolize_colour.h"
@@ -129,7 +130,7 @@ void CGIS_SimpleLineSymbolize::ApplyDashes(const IGIS_SimpleLineSymbol* line, in
     const std::unique_ptr<double[]> owner(pattern);
     // The graphics layer refuses patterns longer than it keeps; such a line, like one without a
     // pattern, stays solid.
-    if (pattern == nullptr || count <= 0 || count > Pictor::kMaxDashPatternLength) return;
+    if (pattern == nullptr || count <= 0 || count > SymbolLimits::kMaxDashEntries) return;
     // The pattern is in millimetres; the pen wants multiples of the line width.
     const double width = line->GetWidth();
     for (int32_t i = 0; i < count; ++i) pattern[i] /= width;

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/resource.h"
 #include "symbolize/symbolize.h"
 #include "symbolize/symbolize_log.h"
@@ -46,18 +47,12 @@ struct ReleaseSymbol {
 };
 using SymbolCopy = std::unique_ptr<IGIS_Symbol, ReleaseSymbol>;
 
-// Elements drawn per library marker. Hand-made map symbols have a few dozen; a resource with more
-// than this is corrupt, and only its first elements are drawn.
-inline constexpr size_t kMaxResourceElements = 4096;
-// Points in one element's figure (a polyline, or the sum of a path's sub-paths): far beyond any
-// drawn symbol, small enough that a corrupt count cannot exhaust memory.
-inline constexpr size_t kMaxElementPoints = 65536;
-// Sub-paths of one path element.
-inline constexpr size_t kMaxElementSubPaths = 4096;
-// Coordinates and sizes in resource units are at most this large in magnitude. Resources are
-// drawn on grids of a few hundred units; anything beyond is corrupt, and such an element is
-// skipped before its numbers reach the drawing surface.
-inline constexpr double kMaxResourceCoordinate = 1.0e6;
+// What a resource may ask for; an element beyond it is skipped before its numbers reach the
+// drawing surface.
+using SymbolLimits::kMaxElementPoints;
+using SymbolLimits::kMaxElementSubPaths;
+using SymbolLimits::kMaxResourceCoordinate;
+using SymbolLimits::kMaxResourceElements;
 
 inline bool UsableNumber(double v) { return std::isfinite(v) && std::abs(v) <= kMaxResourceCoordinate; }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "contracts/symbol/limits.h"
 #include "symbolize/symbolize.h"
 
 namespace Pictor {
@@ -21,7 +22,7 @@ namespace symbolize {
 // corrupt symbol, and in UTF-8 it stays below what the graphics layer takes in one call.
 inline constexpr size_t kMaxTextBytes = 16384;
 // Lines of a text box: each is shaped and measured on its own, so this bounds the work per box.
-inline constexpr size_t kMaxTextLines = 1024;
+inline constexpr size_t kMaxTextLines = SymbolLimits::kMaxTextLines;
 // Em size of a font in drawing units. A 1000 mm font at 100 units per mm and a size ratio of 10
 // stays below it; anything larger would only draw far outside any canvas.
 inline constexpr double kMaxFontSizeUnits = 1.0e6;

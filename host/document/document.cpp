@@ -94,7 +94,17 @@ public:
             if (n->Value().is_object()) {
                 for (const auto& [name, value] : n->Value().items()) declared_.insert(name);
             }
-            ReadSymbols(*n, reader_, doc_.symbols);
+            ReadSymbols(*n, reader_, doc_.symbols, [this](Section section, uint32_t id) {
+                switch (section) {
+                    case Section::Resources:
+                        return doc_.resources.GetResource(&id) != nullptr;
+                    case Section::Images:
+                        return doc_.images.GetImage(id) != nullptr;
+                    case Section::FillImages:
+                        return doc_.fillImages.GetImage(id) != nullptr;
+                }
+                return false;
+            });
         }
         if (const auto n = top.Find("view")) ReadView(*n);
         if (const auto n = top.Find("layers")) {

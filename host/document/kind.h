@@ -16,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/line.h"
 #include "contracts/symbol/marker.h"
 #include "contracts/symbol/symbol.h"
@@ -70,6 +71,16 @@ inline constexpr double kMaxHaloSizeMm = 1000.0;
 using Getter = std::function<Value(IGIS_Symbol&)>;
 using Setter = std::function<void(IGIS_Symbol&, const Value&)>;
 
+// The sections of a document a whole-number property can name an entry of.
+enum class Section { Resources, Images, FillImages };
+
+// A property that names an entry of a section: a value that names none draws nothing, so it is
+// refused, except `none`, which stands for "no entry".
+struct Reference {
+    Section section = Section::Resources;
+    std::optional<int32_t> none;
+};
+
 struct Property {
     std::string_view key;
     ValueType type = ValueType::Number;
@@ -81,8 +92,17 @@ struct Property {
     size_t maxCount = 0;  // Numbers and Symbols
     std::vector<Choice> choices;
     std::optional<Shape> memberShape;  // Symbol and Symbols: the shape members must have; unset: any
+    std::optional<int32_t> memberType;  // Symbols: the one type members must have; unset: any of the shape
+    std::optional<Reference> refersTo;  // Integer: the section the value names an entry of
     Getter get;                        // reads through the kind's typed view
     Setter set;                        // writes to a symbol the kind's `make` created
+};
+
+// A symbol the library would not draw as written: the property at fault (reported at its key, or
+// at the symbol when the document leaves it out) and what was expected.
+struct Fault {
+    std::string_view key;
+    std::string expected;
 };
 
 struct Kind {
@@ -96,8 +116,8 @@ struct Kind {
     // Text kinds: a copy of the symbol that draws `text`. Unset for kinds that carry no text.
     std::function<SymbolPtr<>(const IGIS_Symbol&, const std::string&)> withText;
     // What a whole symbol must satisfy beyond each property on its own, checked once all are set:
-    // empty when it does, else what was expected. Unset for kinds without such a rule.
-    std::function<std::string(IGIS_Symbol&)> check;
+    // nothing when it does, else the fault. Unset for kinds without such a rule.
+    std::function<std::optional<Fault>(IGIS_Symbol&)> check;
 };
 
 // Every kind documents can hold, in the order the reference lists them.
@@ -143,6 +163,7 @@ struct MemberStack {
 
 // A stack of more members than this is no longer one map symbol.
 inline constexpr size_t kMaxStackMembers = 64;
+static_assert(kMaxStackMembers <= SymbolLimits::kMaxCompoundMembers, "every member read is drawn");
 
 // The two rows of a compound kind: `membersKey`, the members of `shape` in drawing order, and
 // `hiddenKey`, the indices of members kept but not drawn.

@@ -1,4 +1,5 @@
 // "cartographicLine": one stroke shifted sideways, with a dash template, a bare start and joins.
+#include "contracts/symbol/limits.h"
 #include "host/document/kind.h"
 #include "host/line_symbols.h"
 
@@ -9,8 +10,8 @@ namespace {
 constexpr Range kMillimetres{0.0, 1000.0, "mm"};
 // Offsets shift either way of the line.
 constexpr Range kShift{-1000.0, 1000.0, "mm"};
-// A dash template alternates a handful of dashes and gaps.
-constexpr size_t kMaxDashes = 256;
+// A dash template alternates a handful of dashes and gaps; the pen keeps this many.
+constexpr size_t kMaxDashes = SymbolLimits::kMaxDashEntries;
 
 IGIS_CartographicLineSymbol& View(IGIS_Symbol& s) { return *s.GetCartographicLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
@@ -22,6 +23,23 @@ std::vector<double> Dashes(IGIS_Symbol& s) {
     int32_t count = 0;
     if (!View(s).GetDashArray(&values, &count) || values == nullptr || count <= 0) return {};
     return {values, values + count};
+}
+
+// The pen takes no zero-length dash or gap (the line would draw solid); separate dashes walk the
+// template period by period, which must move on.
+std::optional<Fault> CheckDashes(IGIS_Symbol& s) {
+    const std::vector<double> dashes = Dashes(s);
+    if (dashes.empty()) return std::nullopt;
+    const bool separate = *View(s).GetDrawDashesSeparately();
+    double period = 0.0;
+    for (const double d : dashes) {
+        if (!separate && !(d > 0.0)) {
+            return Fault{"dashes", "dash and gap lengths above 0 mm (zero-length dashes need separateDashes)"};
+        }
+        period += d;
+    }
+    if (!(period > 0.0)) return Fault{"dashes", "dashes whose lengths add up to more than 0 mm"};
+    return std::nullopt;
 }
 
 Kind Make() {
@@ -61,6 +79,7 @@ Kind Make() {
             [](IGIS_Symbol& s) { return *View(s).GetExcursion(); },
             [](IGIS_Symbol& s, double v) { Edit(s).SetExcursion(v); }),
     };
+    kind.check = CheckDashes;
     return kind;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/marker.h"
 #include "host/document/kind.h"
 #include "host/marker_symbols.h"
@@ -52,6 +53,27 @@ void SetExtent(IGIS_Symbol& s, const std::vector<double>& v) {
     Edit(s).SetExtent(at(0), at(1), at(2), at(3));
 }
 
+// Members the library looks at when it draws the stack: every member of it, and those of the
+// shown stacks inside it at every level. Counting stops once past the limit, so a wide stack
+// nested in itself is not walked member by member.
+int64_t MembersLookedAt(IGIS_CompoundMarkerSymbol& stack, int64_t counted) {
+    const int32_t n = stack.GetMarkerCount();
+    counted += std::max(n, 0);
+    for (int32_t i = 0; i < n && counted <= SymbolLimits::kMaxMarkerStackMembers; ++i) {
+        IGIS_MarkerSymbol* member = stack.IsMarkerVisible(&i) ? stack.GetMarker(&i) : nullptr;
+        if (IGIS_CompoundMarkerSymbol* inner = member ? member->GetCompoundMarkerSymbol() : nullptr) {
+            counted = MembersLookedAt(*inner, counted);
+        }
+    }
+    return counted;
+}
+
+std::optional<Fault> CheckMembers(IGIS_Symbol& s) {
+    if (MembersLookedAt(View(s), 0) <= SymbolLimits::kMaxMarkerStackMembers) return std::nullopt;
+    return Fault{"markers", "at most " + std::to_string(SymbolLimits::kMaxMarkerStackMembers) +
+                                " members in all, counting the members of the stacks inside it"};
+}
+
 Kind Make() {
     Kind kind;
     kind.name = "compoundMarker";
@@ -75,6 +97,7 @@ Kind Make() {
     kind.properties.push_back(std::move(anchor));
     kind.properties.push_back(std::move(extent));
     for (Property& p : MarkerPlacementProperties(kStackSize, 0.0)) kind.properties.push_back(std::move(p));
+    kind.check = CheckMembers;
     return kind;
 }
 

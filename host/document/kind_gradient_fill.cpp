@@ -20,22 +20,22 @@ IGIS_GradientFillSymbol& View(IGIS_Symbol& s) { return *s.GetGradientFillSymbol(
 GradientFillSymbol& Edit(IGIS_Symbol& s) { return static_cast<GradientFillSymbol&>(s); }
 
 // What the drawer can use, else what is expected.
-std::string CheckGradient(IGIS_Symbol& s) {
+std::optional<Fault> CheckGradient(IGIS_Symbol& s) {
     const std::vector<double>& positions = Edit(s).BlendPositions();
     const std::vector<double>& factors = Edit(s).BlendFactors();
     if (positions.size() != factors.size() || positions.size() < 2) {
-        return "\"blendPositions\" and \"blendFactors\" of the same length, at least 2";
+        return Fault{"blendFactors", "\"blendPositions\" and \"blendFactors\" of the same length, at least 2"};
     }
     bool rising =
         std::fabs(positions.front()) <= kEndTolerance && std::fabs(positions.back() - 1.0) <= kEndTolerance;
     for (size_t i = 1; i < positions.size(); ++i) rising = rising && positions[i] >= positions[i - 1];
-    if (!rising) return "\"blendPositions\" rising from 0 to 1";
+    if (!rising) return Fault{"blendPositions", "\"blendPositions\" rising from 0 to 1"};
     // The outline follows the filled path as it is, which only a simple line can do.
     const IGIS_LineSymbol* outline = s.GetFillSymbol()->GetOutlineSymbol();
     if (outline != nullptr && outline->GetType() != SymbolTypeSimpleLine) {
-        return "an \"outline\" that is a simpleLine: a gradient's outline follows the filled path";
+        return Fault{"outline", "an \"outline\" that is a simpleLine: a gradient's outline follows the filled path"};
     }
-    return {};
+    return std::nullopt;
 }
 
 

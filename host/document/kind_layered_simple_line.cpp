@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "contracts/symbol/limits.h"
 #include "host/document/kind.h"
 #include "host/line_symbols.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 // More layers than this is no longer one map symbol.
 constexpr size_t kMaxLayers = 64;
+static_assert(kMaxLayers <= SymbolLimits::kMaxCompoundMembers, "every layer read is drawn");
 // The layers a getter hands out are simple lines built for the read; they stay alive for this
 // many later reads on the same thread. Readers, the writer and comparison hold at most two
 // property values at a time.
@@ -84,12 +86,14 @@ Kind Make() {
     kind.summary = "simple-line layers stroked along one path, bottom first, over one halo";
     kind.make = [] { return SymbolPtr<>(new LayeredSimpleLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetLayeredSimpleLineSymbol() != nullptr; };
+    Property layers = SymbolsProperty("layers", Shape::Line, kMaxLayers,
+                                      "simple lines, names or inline, bottom first; their halo and smoothing are unused",
+                                      Layers, SetLayers);
+    layers.memberType = SymbolTypeSimpleLine;
     kind.properties = {
         Rows::Width(1.0, "width of the whole line, which the halo surrounds"),
         Rows::Halo("a glow under all layers, wider than \"width\" by its size on each side"),
-        SymbolsProperty("layers", Shape::Line, kMaxLayers,
-                        "simple lines, names or inline, bottom first; their halo and smoothing are unused",
-                        Layers, SetLayers),
+        std::move(layers),
     };
     return kind;
 }

@@ -53,11 +53,13 @@ void CopyText(char (&to)[kMarkerTextCapacity], const std::string& from) {
 }
 
 std::vector<Property> ResourceProperties() {
+    Property resource = IntegerProperty(
+        "resource", 0, kCode, "code of a drawing under \"resources\"",
+        [](IGIS_Symbol& s) { return static_cast<int32_t>(*View(s).GetResourceCode()); },
+        [](IGIS_Symbol& s, int32_t v) { Edit(s).SetResourceCode(static_cast<uint32_t>(v)); });
+    resource.refersTo = Reference{Section::Resources, std::nullopt};
     return {
-        IntegerProperty(
-            "resource", 0, kCode, "code of the drawing under \"resources\"; an unknown code draws nothing",
-            [](IGIS_Symbol& s) { return static_cast<int32_t>(*View(s).GetResourceCode()); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetResourceCode(static_cast<uint32_t>(v)); }),
+        std::move(resource),
         ColourProperty(
             "color", 0x000000, "replaces the elements' stroke colours while useColor is true",
             [](IGIS_Symbol& s) { return ColourOrBlack(View(s).GetColor()); },

@@ -39,11 +39,12 @@ Kind Make() {
     kind.summary = "a drawing of the document's resources repeated along the line, such as flow arrows";
     kind.make = [] { return SymbolPtr<>(new MarkerLineSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetMarkerLineSymbol() != nullptr; };
+    Property resource = IntegerProperty(
+        "resource", 0, kCode, "code of a drawing under \"resources\"", ResourceCode,
+        [](IGIS_Symbol& s, int32_t v) { Edit(s).SetMarkerResourceCode(static_cast<uint32_t>(v)); });
+    resource.refersTo = Reference{Section::Resources, std::nullopt};
     kind.properties = {
-        IntegerProperty(
-            "resource", 0, kCode, "code of the drawing under \"resources\"; an unknown code draws nothing",
-            ResourceCode,
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetMarkerResourceCode(static_cast<uint32_t>(v)); }),
+        std::move(resource),
         Rows::Colour(0x000000, "colour of the drawing's strokes"),
         ColourProperty(
             "fill", 0x000000, "fill colour of the drawing, with useFill",

@@ -38,12 +38,12 @@ Kind Make() {
     kind.summary = "a picture from the document's fill images, tiled or drawn once over the polygon";
     kind.make = [] { return SymbolPtr<>(new PictureFillSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetPictureFillSymbol() != nullptr; };
+    Property image = IntegerProperty("image", kNoPicture, kImageId,
+                                     "the id of a picture under \"fillImages\"; -1 draws only the outline",
+                                     Image, SetImage);
+    image.refersTo = Reference{Section::FillImages, kNoPicture};
     kind.properties = {
-        IntegerProperty(
-            "image", kNoPicture, kImageId,
-            "the id of the picture under \"fillImages\"; -1 draws only the outline, an unknown id "
-            "draws nothing",
-            Image, SetImage),
+        std::move(image),
         ChoiceProperty(
             "mode", PictureFillTiled, {{"tiled", PictureFillTiled}, {"single", PictureFillSingle}},
             "tiles repeated from the page's origin, or one picture over the polygon's bounds",

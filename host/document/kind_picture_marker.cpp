@@ -21,12 +21,12 @@ Kind Make() {
     kind.summary = "a picture from the document's images placed on the point";
     kind.make = [] { return SymbolPtr<>(new PictureMarkerSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetPictureMarkerSymbol() != nullptr; };
-    kind.properties = {
-        IntegerProperty(
-            "image", 0, kImageId, "the id of the picture under \"images\"; an unknown id draws nothing",
-            [](IGIS_Symbol& s) { return static_cast<int32_t>(s.GetPictureMarkerSymbol()->GetImageId()); },
-            [](IGIS_Symbol& s, int32_t v) { Edit(s).SetImageId(static_cast<uint32_t>(v)); }),
-    };
+    Property image = IntegerProperty(
+        "image", 0, kImageId, "the id of a picture under \"images\"",
+        [](IGIS_Symbol& s) { return static_cast<int32_t>(s.GetPictureMarkerSymbol()->GetImageId()); },
+        [](IGIS_Symbol& s, int32_t v) { Edit(s).SetImageId(static_cast<uint32_t>(v)); });
+    image.refersTo = Reference{Section::Images, std::nullopt};
+    kind.properties = {std::move(image)};
     for (Property& p : MarkerPlacementProperties(kDefaultMarkerSize, 0.0))
         kind.properties.push_back(std::move(p));
     return kind;

@@ -1,4 +1,5 @@
 // "simpleLine": one stroke with an optional halo underneath, dashes, joins, caps and smoothing.
+#include "contracts/symbol/limits.h"
 #include "host/document/kind.h"
 
 namespace symbolhost::document {
@@ -6,8 +7,8 @@ namespace {
 
 // Widths and dashes of a map symbol are a few millimetres; a metre is far beyond any of them.
 constexpr Range kMillimetres{0.0, 1000.0, "mm"};
-// A dash pattern alternates a handful of dashes and gaps.
-constexpr size_t kMaxDashes = 256;
+// A dash pattern alternates a handful of dashes and gaps; the pen keeps this many.
+constexpr size_t kMaxDashes = SymbolLimits::kMaxDashEntries;
 
 const IGIS_SimpleLineSymbol& View(IGIS_Symbol& s) { return *s.GetSimpleLineSymbol(); }
 // Setters only reach symbols this kind's `make` created.
@@ -21,6 +22,20 @@ std::vector<double> Dashes(IGIS_Symbol& s) {
     std::vector<double> dashes(pattern, pattern + (pattern ? count : 0));
     delete[] pattern;
     return dashes;
+}
+
+// A pattern the pen cannot take (none, or a zero-length dash or gap) would draw the line solid.
+std::optional<Fault> CheckDashes(IGIS_Symbol& s) {
+    const std::vector<double> dashes = Dashes(s);
+    const bool custom = *View(s).GetLineStyle() == SimpleLineStyleCustom;
+    if (custom && dashes.empty()) return Fault{"dashPattern", "a \"dashPattern\" for style \"custom\""};
+    if (!custom && !dashes.empty()) {
+        return Fault{"dashPattern", "a \"dashPattern\" only with style \"custom\", which draws it"};
+    }
+    for (const double d : dashes) {
+        if (!(d > 0.0)) return Fault{"dashPattern", "dash and gap lengths above 0 mm"};
+    }
+    return std::nullopt;
 }
 
 Kind Make() {
@@ -64,6 +79,7 @@ Kind Make() {
             [](IGIS_Symbol& s, bool v) { Edit(s).SetSmooth(v); }),
         Rows::Halo("a glow under the line, wider by its size on each side, always opaque"),
     };
+    kind.check = CheckDashes;
     return kind;
 }
 

@@ -1,8 +1,10 @@
 // "text" and "textBox": a text symbol laid out in a text feature's box, and a framed text box
 // placed on a point.
+#include <algorithm>
 #include <array>
 #include <string>
 
+#include "contracts/symbol/limits.h"
 #include "contracts/symbol/text.h"
 #include "host/document/kind.h"
 #include "host/text_symbols.h"
@@ -132,6 +134,15 @@ Kind MakeText() {
 
 TextBoxSymbol& Box(IGIS_Symbol& s) { return static_cast<TextBoxSymbol&>(s); }
 
+// The box lays out each line on its own and draws no text of more lines than the library allows.
+std::optional<Fault> CheckLines(IGIS_Symbol& s) {
+    const std::string& text = Box(s).Text();
+    const size_t breaks = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    const size_t lines = breaks + (text.empty() || text.back() == '\n' ? 0 : 1);
+    if (lines <= SymbolLimits::kMaxTextLines) return std::nullopt;
+    return Fault{"text", "a text of at most " + std::to_string(SymbolLimits::kMaxTextLines) + " lines"};
+}
+
 Kind MakeTextBox() {
     Kind kind;
     kind.name = "textBox";
@@ -204,6 +215,7 @@ Kind MakeTextBox() {
             [](IGIS_Symbol& s, int32_t v) { Box(s).SetFrameDashStyle(v); }),
     };
     for (const Property& p : box) kind.properties.push_back(p);
+    kind.check = CheckLines;
     return kind;
 }
 

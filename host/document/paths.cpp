@@ -36,10 +36,12 @@ std::optional<std::string> ResolvePath(const std::string& directory, const std::
             "expected a path inside the document's directory" + found + ", which leaves it" + kHowToAllow;
         return std::nullopt;
     }
-    // A symbolic link inside the directory may still point out of it.
+    // A symbolic link inside the directory may still point out of it. Both are made absolute
+    // first: a relative name of which nothing exists (a missing file beside the document) would
+    // stay relative and seem to lie outside.
     std::error_code ec;
-    const fs::path realBase = fs::weakly_canonical(base, ec);
-    const fs::path realPath = ec ? fs::path() : fs::weakly_canonical(resolved, ec);
+    const fs::path realBase = fs::weakly_canonical(fs::absolute(base, ec), ec);
+    const fs::path realPath = ec ? fs::path() : fs::weakly_canonical(fs::absolute(resolved, ec), ec);
     if (!ec && !IsInside(realPath, realBase)) {
         *error = "expected a path inside the document's directory" + found +
                  ", which leaves it through a link" + kHowToAllow;

@@ -88,6 +88,14 @@ std::optional<MemberList> ReadMembers(const Property& p, const Node& at, Reader&
     bool ok = true;
     for (size_t i = 0; i < at.Value().size(); ++i) {
         IGIS_Symbol* member = members(at.At(i), p.memberShape);
+        // A member of another type would be left out of the drawing.
+        if (member != nullptr && p.memberType && member->GetType() != *p.memberType) {
+            const Kind* wanted = FindKindOfType(*p.memberType);
+            const Kind* found = FindKindOfType(member->GetType());
+            reader.Fail(at.At(i), "expected a " + std::string(wanted ? wanted->name : "other") + " symbol, found a " +
+                                      std::string(found ? found->name : "unknown") + " symbol");
+            member = nullptr;
+        }
         ok = ok && member != nullptr;
         list.push_back(member);
     }

@@ -2,6 +2,7 @@
 // the elements in drawing order, each with its stroke, fill and geometry.
 #include "host/document/resource_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/symbol/limits.h"
 #include "host/resources.h"
 
 namespace symbolhost::document {
@@ -19,12 +21,16 @@ namespace {
 constexpr size_t kMaxResources = 1000;
 // A hand-drawn marker has a few elements; a traced one perhaps a hundred.
 constexpr size_t kMaxElements = 256;
-// Vertices of one polyline or sub-path, and sub-paths of one path.
+static_assert(kMaxElements <= SymbolLimits::kMaxResourceElements, "every element read is drawn");
+// Vertices of one polyline or sub-path, and sub-paths of one path; all sub-paths of a path together
+// hold at most SymbolLimits::kMaxElementPoints.
 constexpr size_t kMaxPoints = 4096;
 constexpr size_t kMaxSubPaths = 64;
+static_assert(kMaxPoints <= SymbolLimits::kMaxElementPoints && kMaxSubPaths <= SymbolLimits::kMaxElementSubPaths);
 constexpr size_t kMaxDashes = 16;
-// Resource units are whatever the drawing uses; this only keeps them finite and sane.
-constexpr double kMaxUnits = 1e6;
+static_assert(kMaxDashes <= SymbolLimits::kMaxDashEntries);
+// Resource units are whatever the drawing uses; the library skips elements beyond this.
+constexpr double kMaxUnits = SymbolLimits::kMaxResourceCoordinate;
 constexpr int32_t kMaxId = std::numeric_limits<int32_t>::max();
 
 const std::vector<std::string_view> kResourceKeys = {"anchor", "extent", "referenceElement", "colorTable",
@@ -134,6 +140,7 @@ private:
 
     void SubPaths(const Node& at, PathElement& path) {
         if (!reader_.Array(at, "an array of sub-paths", 0, kMaxSubPaths)) return Failed();
+        size_t total = 0;
         for (size_t i = 0; i < at.Value().size(); ++i) {
             const Node sub = at.At(i);
             if (!reader_.Object(sub, "a sub-path object", {"kind", "points", "closed"})) return Failed();
@@ -155,6 +162,11 @@ private:
                      "a start point and three points (two controls and an end) per curve");
             }
             if (const auto n = sub.Find("closed")) out.closed = Bool(*n);
+            total += out.points.size();
+        }
+        // The library draws no path of more points than this, however they are split.
+        if (total > SymbolLimits::kMaxElementPoints) {
+            Fail(at, "sub-paths of at most " + std::to_string(SymbolLimits::kMaxElementPoints) + " points in all");
         }
     }
 
@@ -168,6 +180,10 @@ private:
         if (const auto n = at.Find("dashPattern")) {
             if (reader_.Array(*n, "an array of dash and gap lengths", 0, kMaxDashes)) {
                 e.dashPattern = Numbers(*n, "dash and gap lengths", n->Value().size(), 0.0);
+                // The pen takes no zero-length dash or gap; the element would draw solid.
+                if (std::find(e.dashPattern.begin(), e.dashPattern.end(), 0.0) != e.dashPattern.end()) {
+                    Fail(*n, "dash and gap lengths above 0");
+                }
             } else {
                 ok_ = false;
             }

@@ -11,7 +11,7 @@ namespace symbolhost::document {
 namespace {
 
 // Members nest at most this deep when compared or written. The reader refuses deeper documents
-// (kMaxReferenceDepth), so only a symbol built in code can reach it; the cap keeps a corrupt one
+// (kMaxSymbolLevels), so only a symbol built in code can reach it; the cap keeps a corrupt one
 // from recursing without end.
 constexpr int kMaxMemberDepth = 64;
 

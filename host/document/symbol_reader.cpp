@@ -1,5 +1,6 @@
 #include "host/document/symbol_reader.h"
 
+#include <algorithm>
 #include <map>
 
 #include "host/document/property_json.h"
@@ -19,7 +20,8 @@ std::string Quoted(const std::string& name) { return Describe(Json(name)); }
 
 class SymbolReader {
 public:
-    SymbolReader(const Node& symbols, Reader& reader) : symbols_(symbols), reader_(reader) {}
+    SymbolReader(const Node& symbols, Reader& reader, const KnownEntry& known)
+        : symbols_(symbols), reader_(reader), known_(known) {}
 
     void ReadInto(SymbolLibrary& library) {
         const Json& all = symbols_.Value();
@@ -35,7 +37,8 @@ public:
             slots_.emplace(name,
                            Slot{Node(value, ChildPath(symbols_.Path(), name)), State::Waiting, nullptr});
         }
-        for (const auto& [name, value] : all.items()) Named(name, symbols_, 0);
+        int levels = 0;
+        for (const auto& [name, value] : all.items()) Named(name, symbols_, 0, &levels);
         for (const auto& [name, value] : all.items()) {
             Slot& slot = slots_.at(name);
             if (slot.symbol) library.Add(name, std::move(slot.symbol));
@@ -48,10 +51,12 @@ private:
         Node node;
         State state = State::Waiting;
         SymbolPtr<> symbol;
+        int levels = 0;  // of the built symbol, itself included
     };
 
-    // The symbol called `name`, built on first use; `at` is where it is referred to from.
-    IGIS_Symbol* Named(const std::string& name, const Node& at, int depth) {
+    // The symbol called `name`, built on first use, and its levels; `at` is where it is referred to
+    // from, `depth` the levels above it there.
+    IGIS_Symbol* Named(const std::string& name, const Node& at, int depth, int* levels) {
         const auto it = slots_.find(name);
         if (it == slots_.end()) {
             reader_.Fail(at,
@@ -61,6 +66,12 @@ private:
         Slot& slot = it->second;
         switch (slot.state) {
             case State::Built:
+                // Built before at a shallower place: it must fit under this one too.
+                if (depth + slot.levels > kMaxSymbolLevels) {
+                    TooDeep(at, depth + slot.levels);
+                    return nullptr;
+                }
+                *levels = slot.levels;
                 return slot.symbol.get();
             case State::Failed:
                 return nullptr;  // already reported
@@ -79,16 +90,23 @@ private:
         }
         slot.state = State::Building;
         chain_.push_back(name);
-        slot.symbol = Build(slot.node, depth);
+        slot.symbol = Build(slot.node, depth, &slot.levels);
         chain_.pop_back();
         slot.state = slot.symbol ? State::Built : State::Failed;
+        *levels = slot.levels;
         return slot.symbol.get();
     }
 
-    SymbolPtr<> Build(const Node& node, int depth) {
-        if (depth > kMaxReferenceDepth) {
-            reader_.Fail(node, "expected member symbols nested at most " +
-                                   std::to_string(kMaxReferenceDepth) + " deep");
+    void TooDeep(const Node& at, int levels) {
+        reader_.Fail(at, "expected symbols nested at most " + std::to_string(kMaxSymbolLevels) +
+                             " levels deep, the outermost included, found " + std::to_string(levels));
+    }
+
+    // Builds the symbol at `node`, `depth` levels below the outermost, and gives its levels.
+    SymbolPtr<> Build(const Node& node, int depth, int* levels) {
+        // Even a symbol without members would be a level too many here.
+        if (depth >= kMaxSymbolLevels) {
+            TooDeep(node, depth + 1);
             return nullptr;
         }
         const Kind* kind = KindOf(node);
@@ -101,8 +119,12 @@ private:
             reader_.Fail(node, "out of memory");
             return nullptr;
         }
-        const MemberReader members = [this, depth](const Node& at, std::optional<Shape> shape) {
-            return Member(at, shape, depth + 1);
+        int memberLevels = 0;
+        const MemberReader members = [this, depth, &memberLevels](const Node& at, std::optional<Shape> shape) {
+            int levels = 0;
+            IGIS_Symbol* member = Member(at, shape, depth + 1, &levels);
+            memberLevels = std::max(memberLevels, levels);
+            return member;
         };
         for (const Property& p : kind->properties) {
             const std::optional<Node> given = node.Find(p.key);
@@ -117,14 +139,48 @@ private:
                 ok = false;
             }
         }
+        ok = ok && EntriesKnown(*kind, *symbol, node);
         if (ok && kind->check) {
-            const std::string expected = kind->check(*symbol);
-            if (!expected.empty()) {
-                reader_.Fail(node, "expected " + expected);
+            if (const std::optional<Fault> fault = kind->check(*symbol)) {
+                reader_.Fail(node.Find(fault->key).value_or(node), "expected " + fault->expected);
                 ok = false;
             }
         }
+        *levels = 1 + memberLevels;
         return ok ? std::move(symbol) : nullptr;
+    }
+
+    // Every section entry the symbol names is in the document.
+    bool EntriesKnown(const Kind& kind, IGIS_Symbol& symbol, const Node& node) {
+        bool ok = true;
+        for (const Property& p : kind.properties) {
+            if (!p.refersTo) continue;
+            const int32_t id = std::get<int32_t>(p.get(symbol));
+            if (id == p.refersTo->none || (id >= 0 && known_(p.refersTo->section, static_cast<uint32_t>(id)))) {
+                continue;
+            }
+            reader_.Fail(node.Find(p.key).value_or(node),
+                         "expected " + EntryText(*p.refersTo) + ", found " + std::to_string(id));
+            ok = false;
+        }
+        return ok;
+    }
+
+    static std::string EntryText(const Reference& r) {
+        std::string text;
+        switch (r.section) {
+            case Section::Resources:
+                text = "the code of a drawing under \"resources\"";
+                break;
+            case Section::Images:
+                text = "the id of a picture under \"images\"";
+                break;
+            case Section::FillImages:
+                text = "the id of a picture under \"fillImages\"";
+                break;
+        }
+        if (r.none) text += " (or " + std::to_string(*r.none) + " for none)";
+        return text;
     }
 
     const Kind* KindOf(const Node& node) {
@@ -140,13 +196,13 @@ private:
     }
 
     // A member given by name or inline, checked against the shape its owner needs.
-    IGIS_Symbol* Member(const Node& at, std::optional<Shape> shape, int depth) {
+    IGIS_Symbol* Member(const Node& at, std::optional<Shape> shape, int depth, int* levels) {
         const std::string wanted = shape ? std::string(ShapeName(*shape)) + " symbol" : std::string("symbol");
         IGIS_Symbol* member = nullptr;
         if (at.Value().is_string()) {
-            member = Named(at.Value().get<std::string>(), at, depth);
+            member = Named(at.Value().get<std::string>(), at, depth, levels);
         } else if (at.Value().is_object()) {
-            SymbolPtr<> built = Build(at, depth);
+            SymbolPtr<> built = Build(at, depth, levels);
             member = built.get();
             if (built) inline_.push_back(std::move(built));
         } else {
@@ -164,6 +220,7 @@ private:
 
     Node symbols_;
     Reader& reader_;
+    const KnownEntry& known_;
     std::map<std::string, Slot, std::less<>> slots_;
     std::vector<std::string> chain_;   // names being built, outermost first
     std::vector<SymbolPtr<>> inline_;  // inline members, kept until their owners hold them
@@ -171,8 +228,8 @@ private:
 
 }  // namespace
 
-void ReadSymbols(const Node& symbols, Reader& reader, SymbolLibrary& library) {
-    SymbolReader(symbols, reader).ReadInto(library);
+void ReadSymbols(const Node& symbols, Reader& reader, SymbolLibrary& library, const KnownEntry& known) {
+    SymbolReader(symbols, reader, known).ReadInto(library);
 }
 
 }  // namespace symbolhost::document

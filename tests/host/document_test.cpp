@@ -14,6 +14,7 @@
 #include "host/document/property_json.h"
 #include "host/line_symbols.h"
 #include "pictor/cairo_canvas.h"
+#include "tests/host/written_symbols.h"
 
 namespace {
 
@@ -114,8 +115,10 @@ TEST_F(DocumentTest, ReadsCanvasContextSettingsAndColourTable) {
 
 TEST_F(DocumentTest, OmittedPropertiesTakeTheDocumentedDefaultsWhichAreTheHostDefaults) {
     for (const Kind* kind : Kinds()) {
-        const auto doc = Accepted(R"({"symbols": {"s": {"kind": ")" + std::string(kind->name) + R"("}}})");
-        ASSERT_NE(doc, nullptr);
+        // Resource codes and picture ids default to 0, which the stand-ins provide.
+        ReadResult r = ReadWritten(R"({"symbols": {"s": {"kind": ")" + std::string(kind->name) + R"("}}})");
+        const std::unique_ptr<Document>& doc = r.document;
+        ASSERT_NE(doc, nullptr) << r.diagnostics.Text();
         IGIS_Symbol& read = *doc->symbols.Find("s")->symbol;
         SymbolPtr<> fresh = kind->make();
         EXPECT_TRUE(SameSymbol(read, *fresh)) << kind->name;
@@ -319,9 +322,10 @@ TEST_F(DocumentTest, TypicalMistakesNameTheFileThePathAndWhatWasExpected) {
         {R"({"context": {"colorTable": "table.txt\u0000.png"}})",
          ": $.context.colorTable: expected the path of a colour table file without a NUL character"},
         {R"({"symbols": {"g": {"kind": "gradientFill", "blendPositions": [0, 1], "blendFactors": [0, 0.5, 1]}}})",
-         ": $.symbols.g: expected \"blendPositions\" and \"blendFactors\" of the same length, at least 2"},
+         ": $.symbols.g.blendFactors: expected \"blendPositions\" and \"blendFactors\" of the same length, at least "
+         "2"},
         {R"({"symbols": {"g": {"kind": "gradientFill", "outline": {"kind": "hashLine"}}}})",
-         ": $.symbols.g: expected an \"outline\" that is a simpleLine: a gradient's outline follows the filled "
+         ": $.symbols.g.outline: expected an \"outline\" that is a simpleLine: a gradient's outline follows the filled "
          "path"},
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text), Doc() + c.message + "\n") << c.text;
@@ -337,6 +341,90 @@ TEST_F(DocumentTest, TypicalMistakesNameTheFileThePathAndWhatWasExpected) {
         unknownKind.rfind(Doc() + ": $.symbols.tree.kind: expected one of the kinds \"simpleLine\", ", 0), 0u)
         << unknownKind;
     EXPECT_NE(unknownKind.find(", found \"pictureTree\"\n"), std::string::npos) << unknownKind;
+}
+
+// What the library would refuse or cut short while drawing is refused when read, at the value.
+TEST_F(DocumentTest, WhatTheLibraryWouldNotDrawIsRefusedWithItsPath) {
+    const auto numbers = [](int n, const char* value) {
+        std::string list;
+        for (int i = 0; i < n; ++i) list += (i ? ", " : "") + std::string(value);
+        return "[" + list + "]";
+    };
+    const auto symbol = [](const std::string& body) { return R"({"symbols": {"s": {"kind": )" + body + "}}}"; };
+    struct Case {
+        std::string text;
+        const char* message;  // after "<file>: $.symbols.s"
+    };
+    const Case cases[] = {
+        // The pen keeps 64 dash entries and no zero-length dash or gap; either would draw solid.
+        {symbol(R"("simpleLine", "style": "custom", "dashPattern": )" + numbers(65, "1")),
+         ".dashPattern: expected an array of at most 64 numbers, found an array of 65 values"},
+        {symbol(R"("simpleLine", "style": "custom", "dashPattern": [2, 0])"),
+         ".dashPattern: expected dash and gap lengths above 0 mm"},
+        {symbol(R"("simpleLine", "style": "custom")"), ": expected a \"dashPattern\" for style \"custom\""},
+        {symbol(R"("simpleLine", "style": "dash", "dashPattern": [2, 1])"),
+         ".dashPattern: expected a \"dashPattern\" only with style \"custom\", which draws it"},
+        {symbol(R"("cartographicLine", "dashes": )" + numbers(65, "1")),
+         ".dashes: expected an array of at most 64 numbers, found an array of 65 values"},
+        {symbol(R"("cartographicLine", "dashes": [0, 2])"),
+         ".dashes: expected dash and gap lengths above 0 mm (zero-length dashes need separateDashes)"},
+        {symbol(R"("cartographicLine", "dashes": [0, 0], "separateDashes": true)"),
+         ".dashes: expected dashes whose lengths add up to more than 0 mm"},
+        // Codes and ids must name an entry of the document.
+        {symbol(R"("libMarker", "resource": 9)"), ".resource: expected the code of a drawing under \"resources\", found 9"},
+        {symbol(R"("libMarker")"), ": expected the code of a drawing under \"resources\", found 0"},
+        {symbol(R"("markerLine", "resource": 9)"),
+         ".resource: expected the code of a drawing under \"resources\", found 9"},
+        {symbol(R"("pictureMarker", "image": 3)"), ".image: expected the id of a picture under \"images\", found 3"},
+        {symbol(R"("pictureFill", "image": 3)"),
+         ".image: expected the id of a picture under \"fillImages\" (or -1 for none), found 3"},
+        // A layer is drawn as a simple line; another kind would be left out.
+        {symbol(R"("layeredSimpleLine", "layers": [{"kind": "cartographicLine"}])"),
+         ".layers[0]: expected a simpleLine symbol, found a cartographicLine symbol"},
+        {symbol(R"("textBox", "text": ")" + [] {
+             std::string lines;
+             for (int i = 0; i < 1025; ++i) lines += "x\\n";
+             return lines;
+         }() + "\""),
+         ".text: expected a text of at most 1024 lines"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Refused(c.text), Doc() + ": $.symbols.s" + c.message + "\n") << c.text.substr(0, 200);
+    }
+    EXPECT_NE(Accepted(symbol(R"("cartographicLine", "dashes": [0, 2], "separateDashes": true)")), nullptr);
+    EXPECT_NE(Accepted(symbol(R"("pictureFill", "image": -1)")), nullptr);
+}
+
+// Levels count however the members are given: a chain of named compounds written innermost first
+// builds each at the top, and must still fit when the outermost takes them in.
+TEST_F(DocumentTest, SymbolsNestAtMost32LevelsWhateverTheOrderOfTheirNames) {
+    const auto chain = [](int levels) {
+        std::string text = R"({"symbols": {"c0": {"kind": "simpleLine"})";
+        for (int i = 1; i < levels; ++i) {
+            text += ", \"c" + std::to_string(i) + R"(": {"kind": "compoundLine", "lines": ["c)" +
+                    std::to_string(i - 1) + "\"]}";
+        }
+        return text + "}}";
+    };
+    EXPECT_NE(Accepted(chain(32)), nullptr);
+    EXPECT_EQ(Refused(chain(33)), Doc() + ": $.symbols.c32.lines[0]: expected symbols nested at most 32 levels "
+                                          "deep, the outermost included, found 33\n");
+}
+
+// A compound marker looks at every member of the stacks inside it; the library stops past 65536.
+TEST_F(DocumentTest, StacksInsideStacksAreCountedMemberByMember) {
+    const auto stack = [](const std::string& member, int n) {
+        std::string list;
+        for (int i = 0; i < n; ++i) list += (i ? ", \"" : "\"") + member + "\"";
+        return R"({"kind": "compoundMarker", "markers": [)" + list + "]}";
+    };
+    const auto doc = [&](int outer) {
+        return R"({"symbols": {"m": {"kind": "charMarker"}, "s1": )" + stack("m", 64) + ", \"s2\": " +
+               stack("s1", 64) + ", \"s3\": " + stack("s2", outer) + "}}";
+    };
+    EXPECT_NE(Accepted(doc(15)), nullptr);  // 15 + 15 x (64 + 64 x 64) = 62415 members
+    EXPECT_EQ(Refused(doc(16)), Doc() + ": $.symbols.s3.markers: expected at most 65536 members in all, "
+                                        "counting the members of the stacks inside it\n");
 }
 
 TEST_F(DocumentTest, FaultsInsideAGeoJsonFileNameThatFile) {
@@ -460,7 +548,7 @@ protected:
     // Writes the library and reads it back.
     SymbolLibrary RoundTrip(const SymbolLibrary& library) {
         text_ = WriteSymbols(library);
-        ReadResult r = ReadDocumentText(text_, "written.json", ".");
+        ReadResult r = ReadWritten(text_);
         EXPECT_NE(r.document, nullptr) << r.diagnostics.Text() << text_;
         return r.document ? std::move(r.document->symbols) : SymbolLibrary();
     }

@@ -8,6 +8,7 @@
 #include "host/document/document.h"
 #include "host/marker_symbols.h"
 #include "host/resources.h"
+#include "tests/host/written_symbols.h"
 
 namespace symbolhost::document {
 namespace {
@@ -17,7 +18,7 @@ protected:
     // Writes the library and reads it back; every symbol must come back equal.
     SymbolLibrary RoundTrip(const SymbolLibrary& library) {
         text_ = WriteSymbols(library);
-        ReadResult r = ReadDocumentText(text_, "written.json", ".");
+        ReadResult r = ReadWritten(text_);
         EXPECT_NE(r.document, nullptr) << r.diagnostics.Text() << text_;
         if (!r.document) return SymbolLibrary();
         for (const auto& e : library.Entries()) {
@@ -130,7 +131,7 @@ TEST_F(MarkerDocumentTest, CompoundMarkersKeepMembersInOrderWithVisibilityAndDes
                  "height": 6, "hidden": [1],
                  "markers": ["dot", {"kind": "libMarker", "resource": 4}, {"kind": "pictureMarker", "image": 2}]},
         "nested": {"kind": "compoundMarker", "markers": ["sign", "dot"]}}})";
-    ReadResult r = ReadDocumentText(text, "doc.json", ".");
+    ReadResult r = ReadWritten(text);
     ASSERT_NE(r.document, nullptr) << r.diagnostics.Text();
     IGIS_CompoundMarkerSymbol* sign = r.document->symbols.Find("sign")->symbol->GetCompoundMarkerSymbol();
     ASSERT_EQ(sign->GetMarkerCount(), 3);
@@ -221,6 +222,19 @@ TEST_F(MarkerDocumentTest, BadResourcesNameThePathAndWhatWasExpected) {
                   .find("three points"),
               std::string::npos);
     EXPECT_NE(refused(R"({"1": {"anchor": [0, "x"]}})").find("anchor[1]"), std::string::npos);
+
+    // What the library would skip: a path of more points in all than it draws (17 sub-paths of 4096
+    // points each fit one by one), and a dash the pen refuses, which would draw the stroke solid.
+    std::string points;
+    for (int i = 0; i < 4096; ++i) points += (i ? ", [" : "[") + std::to_string(i % 50) + ", 1]";
+    std::string subPaths;
+    for (int i = 0; i < 17; ++i) subPaths += (i ? ", " : "") + std::string(R"({"kind": "lines", "points": [)") + points + "]}";
+    EXPECT_NE(refused(R"({"1": {"elements": [{"type": "path", "subPaths": [)" + subPaths + "]}]}}")
+                  .find("$.resources[\"1\"].elements[0].subPaths: expected sub-paths of at most 65536 points in all"),
+              std::string::npos);
+    EXPECT_NE(refused(R"({"1": {"elements": [{"type": "line", "points": [[0, 0], [1, 1]], "dashPattern": [1, 0]}]}})")
+                  .find("elements[0].dashPattern: expected dash and gap lengths above 0"),
+              std::string::npos);
 }
 
 }  // namespace

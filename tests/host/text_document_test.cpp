@@ -9,6 +9,7 @@
 #include "host/host.h"
 #include "host/marker_symbols.h"
 #include "host/text_symbols.h"
+#include "tests/host/written_symbols.h"
 
 namespace symbolhost::document {
 namespace {
@@ -69,7 +70,7 @@ TEST(TextDocumentTest, EveryTextAndTextBoxPropertyComesBack) {
     ASSERT_TRUE(library.Add("name", SymbolPtr<>(name.release())));
     ASSERT_TRUE(library.Add("board", SymbolPtr<>(board.release())));
     const std::string text = WriteSymbols(library);
-    ReadResult r = ReadDocumentText(text, "written.json", ".");
+    ReadResult r = ReadWritten(text);
     ASSERT_NE(r.document, nullptr) << Messages(r.diagnostics) << text;
     for (const auto& e : library.Entries()) {
         const SymbolLibrary::Entry* back = r.document->symbols.Find(e.name);

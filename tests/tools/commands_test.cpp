@@ -153,6 +153,60 @@ TEST_F(CommandsTest, TheOutputPlaceIsCheckedBeforeDrawingAndAnyLegalNameIsWritte
     EXPECT_EQ(Files().size(), 4u);  // the document, the folder and the two outputs: nothing else
 }
 
+// Every symbol at the document's limits validates and then draws without one message from the
+// library: the reader and the library read their limits from one place.
+TEST_F(CommandsTest, WhatValidatesAtTheLimitsDrawsWithoutALibraryMessage) {
+    const auto repeat = [](int n, const std::string& item) {
+        std::string list;
+        for (int i = 0; i < n; ++i) list += (i ? ", " : "") + item;
+        return list;
+    };
+    std::string lines;  // 32 levels: compound lines around a simple line, innermost written first
+    for (int i = 1; i < 32; ++i) {
+        lines += ", \"c" + std::to_string(i) + R"(": {"kind": "compoundLine", "lines": ["c)" +
+                 std::to_string(i - 1) + "\"]}";
+    }
+    std::string text;  // a text box of 1024 lines
+    for (int i = 0; i < 1024; ++i) text += "x\\n";
+    // Stacks whose members the library counts at every level: 15 + 15 x (64 + 64 x 64) = 62415 of
+    // the 65536 it looks at, with all but one member of the innermost stack hidden.
+    std::string hidden;
+    for (int i = 1; i < 64; ++i) hidden += (i > 1 ? ", " : "") + std::to_string(i);
+    const std::string document = R"({"canvas": {"width": 200, "height": 100},
+      "resources": {"1": {"elements": [{"type": "line", "points": [[0, 0], [10, 10]], "dashPattern": [1, 1]}]}},
+      "symbols": {
+        "dashes": {"kind": "simpleLine", "style": "custom", "dashPattern": [)" + repeat(64, "1") + R"(]},
+        "template": {"kind": "cartographicLine", "dashes": [)" + repeat(64, "1") + R"(]},
+        "separate": {"kind": "cartographicLine", "separateDashes": true, "dashes": [)" + repeat(32, "0, 1") + R"(]},
+        "arrows": {"kind": "markerLine", "resource": 1},
+        "c0": {"kind": "simpleLine"})" + lines + R"(,
+        "box": {"kind": "textBox", "text": ")" + text + R"(", "height": 50},
+        "m": {"kind": "charMarker", "code": 149},
+        "s1": {"kind": "compoundMarker", "hidden": [)" + hidden + R"(], "markers": [)" + repeat(64, "\"m\"") + R"(]},
+        "s2": {"kind": "compoundMarker", "markers": [)" + repeat(64, "\"s1\"") + R"(]},
+        "s3": {"kind": "compoundMarker", "markers": [)" + repeat(15, "\"s2\"") + R"(]}},
+      "layers": [{"features": [
+        {"line": [[0, 10], [200, 10]], "symbol": "dashes"}, {"line": [[0, 20], [200, 20]], "symbol": "template"},
+        {"line": [[0, 30], [200, 30]], "symbol": "separate"}, {"line": [[0, 40], [200, 40]], "symbol": "arrows"},
+        {"line": [[0, 50], [200, 50]], "symbol": "c31"}, {"point": [10, 60], "symbol": "box"},
+        {"point": [150, 70], "symbol": "s3"}]}]})";
+    const std::string doc = Write("limits.json", document);
+    EXPECT_EQ(Symbolize({"validate", doc}), 0) << err_.str();
+    EXPECT_EQ(Symbolize({"render", doc, "-o", PathOf("limits.png")}), 0);
+    EXPECT_EQ(err_.str(), "");
+}
+
+// A GeoJSON file beside a document named without a folder is looked for there, and reported missing.
+TEST_F(CommandsTest, AMissingFileBesideADocumentNamedWithoutAFolderIsReportedMissing) {
+    Write("doc.json", R"({"symbols": {"l": {"kind": "simpleLine"}}, "layers": [{"symbol": "l", "geojson": "gone.geojson"}]})");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir_);
+    const int code = Symbolize({"validate", "doc.json"});
+    fs::current_path(before);
+    EXPECT_EQ(code, kExitRefused);
+    EXPECT_EQ(err_.str(), "doc.json: $.layers[0].geojson: cannot read \"gone.geojson\": no such file\n");
+}
+
 TEST_F(CommandsTest, StoppedDrawingWritesNoPicture) {
     for (const char* name : {"a.png", "a.svg", "a.pdf"}) {
         std::string error;
