@@ -94,6 +94,9 @@ struct Property {
     std::optional<Shape> memberShape;  // Symbol and Symbols: the shape members must have; unset: any
     std::optional<int32_t> memberType;  // Symbols: the one type members must have; unset: any of the shape
     std::optional<Reference> refersTo;  // Integer: the section the value names an entry of
+    // A rule the value must keep with the rows set before it: nothing when it does, else what was
+    // expected. Unset for rows without such a rule.
+    std::function<std::optional<std::string>(IGIS_Symbol&, const Value&)> accepts;
     Getter get;                        // reads through the kind's typed view
     Setter set;                        // writes to a symbol the kind's `make` created
 };

@@ -20,7 +20,11 @@ Kind Make() {
     kind.name = "charMarker";
     kind.type = SymbolTypeCharMarker;
     kind.shape = Shape::Marker;
-    kind.summary = "one character of a font, such as a star or a cross, placed on the point";
+    // The glyph's origin, not its middle, goes on the point: stored symbols rely on it.
+    kind.summary =
+        "one character of a font, such as a star or a cross, placed with the glyph's origin (the left "
+        "end of its baseline, the glyph's box stretched to width x height about it) on the point, not "
+        "centred: xOffset and yOffset move it onto the point";
     kind.make = [] { return SymbolPtr<>(new CharMarkerSymbol); };
     kind.hasView = [](IGIS_Symbol& s) { return s.GetCharMarkerSymbol() != nullptr; };
     kind.properties = {

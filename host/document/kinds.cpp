@@ -1,4 +1,5 @@
 // The table of kinds, and the helpers that turn typed accessors into table rows.
+#include <cmath>
 #include <utility>
 
 #include "host/document/kind.h"
@@ -191,7 +192,7 @@ std::vector<Property> MemberStackProperties(std::string_view membersKey, std::st
         }
         return indices;
     };
-    // Runs after the members; indices past the last member are ignored.
+    // Runs after the members, which the indices must name.
     auto setHidden = [stack](IGIS_Symbol& s, const std::vector<double>& indices) {
         const int32_t count = stack.count(s);
         for (double index : indices) {
@@ -199,10 +200,20 @@ std::vector<Property> MemberStackProperties(std::string_view membersKey, std::st
             if (i >= 0 && i < count) stack.hide(s, i);
         }
     };
+    Property hiddenRow = NumbersProperty(hiddenKey, kIndex, kMaxStackMembers, "indices of members kept but not drawn",
+                                         hidden, setHidden);
+    hiddenRow.accepts = [stack](IGIS_Symbol& s, const Value& v) -> std::optional<std::string> {
+        const int32_t count = stack.count(s);
+        for (const double index : std::get<std::vector<double>>(v)) {
+            if (index != std::floor(index) || index >= count) {
+                return "whole-number indices of the " + std::to_string(count) + " members, from 0";
+            }
+        }
+        return std::nullopt;
+    };
     return {
         SymbolsProperty(membersKey, shape, kMaxStackMembers, membersMeaning, members, setMembers),
-        NumbersProperty(hiddenKey, kIndex, kMaxStackMembers, "indices of members kept but not drawn", hidden,
-                        setHidden),
+        std::move(hiddenRow),
     };
 }
 

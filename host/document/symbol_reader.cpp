@@ -132,7 +132,13 @@ private:
                 p.set(*symbol, p.fallback);
                 continue;
             }
-            const std::optional<Value> value = ReadValue(p, *given, reader_, members);
+            std::optional<Value> value = ReadValue(p, *given, reader_, members);
+            if (value && p.accepts) {
+                if (const std::optional<std::string> expected = p.accepts(*symbol, *value)) {
+                    reader_.Fail(*given, "expected " + *expected);
+                    value.reset();
+                }
+            }
             if (value) {
                 p.set(*symbol, *value);
             } else {

@@ -378,6 +378,11 @@ TEST_F(DocumentTest, WhatTheLibraryWouldNotDrawIsRefusedWithItsPath) {
         {symbol(R"("pictureMarker", "image": 3)"), ".image: expected the id of a picture under \"images\", found 3"},
         {symbol(R"("pictureFill", "image": 3)"),
          ".image: expected the id of a picture under \"fillImages\" (or -1 for none), found 3"},
+        // Hidden members are members: an index past them or between them would hide nothing.
+        {symbol(R"("compoundLine", "lines": [{"kind": "simpleLine"}], "disabled": [1])"),
+         ".disabled: expected whole-number indices of the 1 members, from 0"},
+        {symbol(R"("compoundMarker", "markers": [{"kind": "charMarker"}], "hidden": [0.5])"),
+         ".hidden: expected whole-number indices of the 1 members, from 0"},
         // A layer is drawn as a simple line; another kind would be left out.
         {symbol(R"("layeredSimpleLine", "layers": [{"kind": "cartographicLine"}])"),
          ".layers[0]: expected a simpleLine symbol, found a cartographicLine symbol"},
