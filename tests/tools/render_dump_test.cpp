@@ -268,15 +268,14 @@ TEST_F(RenderDumpTest, ThePointsEntryFillsAroundHolesAndOutlinesEveryRing) {
     }
 }
 
-TEST_F(RenderDumpTest, TheGetPathEntryShowsAMarkersOutlineAndAMarkerWithoutOneLeavesNone) {
+TEST_F(RenderDumpTest, TheGetPathEntryShowsAMarkersOutlineInTheDrawingOrder) {
     symbolhost::document::ReadResult r = symbolhost::document::ReadDocumentText(
         R"({"resources": {"5": {"extent": [0, 10, 0, 10], "anchor": [5, 5], "elements": [
                 {"type": "line", "points": [[0, 5], [10, 5]], "usage": 7},
                 {"type": "rect", "x": 2, "y": 2, "width": 6, "height": 6, "usage": 4}]}},
-            "symbols": {"pin": {"kind": "libMarker"}, "arrow": {"kind": "libMarker", "resource": 5},
+            "symbols": {"arrow": {"kind": "libMarker", "resource": 5},
                         "road": {"kind": "simpleLine"}},
-            "layers": [{"features": [{"symbol": "pin", "point": [40, 40], "entry": "getPath"},
-                                     {"symbol": "arrow", "point": [40, 40], "entry": "getPath"},
+            "layers": [{"features": [{"symbol": "arrow", "point": [40, 40], "entry": "getPath"},
                                      {"symbol": "road", "line": [[0, 60], [120, 65]]}]}]})",
         "doc.json", ".");
     ASSERT_NE(r.document, nullptr) << r.diagnostics.Lines().front();
