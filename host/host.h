@@ -39,7 +39,8 @@ private:
     int32_t minimumLevel_;
 };
 
-// Keeps every entry, for tests and for programs that report messages themselves.
+// Keeps every entry, for tests and for programs that report messages themselves. Not
+// synchronised: one drawing thread at a time.
 class SYMBOLHOST_API CaptureLog final : public IGIS_Log {
 public:
     bool Log(int32_t level, const char* function, const char* message, const char* file, int32_t line,

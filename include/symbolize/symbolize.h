@@ -4,6 +4,20 @@
 // Symbol sizes are millimetres; the service turns them into drawing units with
 // SymbolizeInfo::scale x sizeRatio. Nothing is returned and nothing throws: bad input is reported
 // through the host's logger and draws nothing.
+//
+// Threads. The library starts none; every call runs to its end on the caller's thread. Several
+// threads may call the one service at the same time, each drawing on its own surface:
+// - Shared freely: the service (GIS_GetSymbolizeObject and every method of both interfaces), and
+//   symbols, colour tables and point arrays that no thread changes while they are drawn (the
+//   library only reads them, and Clone()s and Release()s the copies it makes).
+// - One thread at a time: a Pictor::Graphics and the canvas under it, a GraphicsPath handed to
+//   GetPath, and the SymbolizeInfo GetPath writes. Give each thread its own.
+// - The host's: the logger, global properties, stores and colour-table files the library asks
+//   for are called from every drawing thread, so a host that draws from several threads serves
+//   them safely (the reference host does with its stderr logger, as long as nothing is installed
+//   or changed while drawing).
+// Nesting limits and budgets of one call are kept per thread; caches of fonts and glyph outlines
+// in the graphics layer are per thread or locked.
 #pragma once
 
 #include <cstdint>
