@@ -1,4 +1,5 @@
 // "charMarker": one character of a font, stretched to the marker's size.
+#include "contracts/pictor/font.h"
 #include "contracts/symbol/marker.h"
 #include "host/document/kind.h"
 #include "host/marker_symbols.h"
@@ -14,6 +15,14 @@ const IGIS_CharMarkerSymbol& View(IGIS_Symbol& s) { return *s.GetCharMarkerSymbo
 // Setters only reach symbols this kind's `make` created.
 CharMarkerSymbol& Edit(IGIS_Symbol& s) { return static_cast<CharMarkerSymbol&>(s); }
 using Rows = SharedRows<View, CharMarkerSymbol>;
+
+// The library draws a character marker only in its own font: one that is not installed draws
+// nothing, where texts fall back to another family.
+std::optional<Fault> CheckFont(IGIS_Symbol& s) {
+    const std::string family = View(s).GetFontName();
+    if (Pictor::Font::IsFamilyAvailable(family)) return std::nullopt;
+    return Fault{"font", "an installed font family, found \"" + family + "\", which is not"};
+}
 
 Kind Make() {
     Kind kind;
@@ -33,7 +42,7 @@ Kind Make() {
             [](IGIS_Symbol& s) { return *View(s).GetCharacterCode(); },
             [](IGIS_Symbol& s, int32_t v) { Edit(s).SetCharacterCode(v); }),
         TextProperty(
-            "font", "DejaVu Sans", "the font family the character is taken from",
+            "font", "DejaVu Sans", "the installed font family the character is taken from",
             [](IGIS_Symbol& s) { return std::string(View(s).GetFontName()); },
             [](IGIS_Symbol& s, const std::string& v) { Edit(s).SetFontName(v); }),
         NumberProperty(
@@ -45,6 +54,7 @@ Kind Make() {
     };
     for (Property& p : MarkerPlacementProperties(kDefaultMarkerSize, 0.0))
         kind.properties.push_back(std::move(p));
+    kind.check = CheckFont;
     return kind;
 }
 

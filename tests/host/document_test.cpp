@@ -378,6 +378,8 @@ TEST_F(DocumentTest, WhatTheLibraryWouldNotDrawIsRefusedWithItsPath) {
         {symbol(R"("pictureMarker", "image": 3)"), ".image: expected the id of a picture under \"images\", found 3"},
         {symbol(R"("pictureFill", "image": 3)"),
          ".image: expected the id of a picture under \"fillImages\" (or -1 for none), found 3"},
+        {symbol(R"("charMarker", "font": "No Such Family")"),
+         ".font: expected an installed font family, found \"No Such Family\", which is not"},
         // Hidden members are members: an index past them or between them would hide nothing.
         {symbol(R"("compoundLine", "lines": [{"kind": "simpleLine"}], "disabled": [1])"),
          ".disabled: expected whole-number indices of the 1 members, from 0"},
