@@ -1,5 +1,5 @@
 // Reading back what WriteSymbols wrote. Written symbols name resources and pictures by code, which
-// a document must hold, so the text is read with a stand-in under every small code.
+// a document must hold, so the text is read with a stand-in under each of the small codes tests use.
 #pragma once
 
 #include <string>
@@ -8,22 +8,18 @@
 
 namespace symbolhost::document {
 
-// Codes 0 to this (exclusive) have a stand-in; the tests use small ones.
-inline constexpr int kStandInCodes = 16;
-
 inline ReadResult ReadWritten(const std::string& written) {
-    const std::string picture = "\"" SOURCE_DIR "/examples/images/flag.png\"";
     std::string resources, images;
-    for (int code = 0; code < kStandInCodes; ++code) {
+    for (int code = 0; code < 16; ++code) {
         const std::string key = (code ? ", \"" : "\"") + std::to_string(code) + "\": ";
         resources += key + "{}";
-        images += key + picture;
+        images += key + "\"" SOURCE_DIR "/examples/images/flag.png\"";
     }
-    const std::string sections = "\"settings\": {\"allowPathsOutside\": true}, \"resources\": {" + resources +
-                                 "}, \"images\": {" + images + "}, \"fillImages\": {" + images + "}, ";
-    const size_t open = written.find('{');
-    return ReadDocumentText(written.substr(0, open + 1) + sections + written.substr(open + 1), "written.json",
-                            ".");
+    const size_t open = written.find('{') + 1;
+    return ReadDocumentText(written.substr(0, open) + R"("settings": {"allowPathsOutside": true}, "resources": {)" +
+                                resources + "}, \"images\": {" + images + "}, \"fillImages\": {" + images + "}, " +
+                                written.substr(open),
+                            "written.json", ".");
 }
 
 }  // namespace symbolhost::document
