@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "host/document/paths.h"
 
@@ -47,6 +48,32 @@ std::string_view FeaturesFor(Shape shape) {
 }
 
 // How a layer picks each feature's symbol.
+// Whether the path entry draws all of `symbol`: it draws simple lines and simple, marker, line
+// and compound fills, and of a fill's outline only a simple line. Shared members are looked at once.
+bool DrawsOnPaths(IGIS_Symbol& symbol, std::set<IGIS_Symbol*>& seen) {
+    if (!seen.insert(&symbol).second) return true;
+    switch (symbol.GetType()) {
+        case SymbolTypeSimpleLine:
+            return true;
+        case SymbolTypeSimpleFill:
+        case SymbolTypeMarkerFill:
+        case SymbolTypeLineFill: {
+            const IGIS_LineSymbol* outline = symbol.GetFillSymbol()->GetOutlineSymbol();
+            return outline == nullptr || outline->GetType() == SymbolTypeSimpleLine;
+        }
+        case SymbolTypeCompoundFill: {
+            IGIS_CompoundFillSymbol& compound = *symbol.GetCompoundFillSymbol();
+            for (int32_t i = 0; i < compound.GetLayerCount(); ++i) {
+                IGIS_Symbol* member = compound.GetLayer(&i);
+                if (member != nullptr && compound.IsLayerVisible(&i) && !DrawsOnPaths(*member, seen)) return false;
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 struct SymbolChoice {
     std::optional<size_t> fixed;  // "symbol"
     std::string property;         // "symbolBy": the property whose value picks the symbol
@@ -198,6 +225,13 @@ public:
         }
         if (feature.entry == Entry::Outline && entry.kind->type != SymbolTypeLibMarker) {
             reader_.Fail(at, "expected a library marker symbol for \"entry\": \"getPath\", found the " +
+                                 std::string(entry.kind->name) + " symbol \"" + entry.name + "\"");
+            return;
+        }
+        std::set<IGIS_Symbol*> seen;
+        if (feature.entry == Entry::Path && !DrawsOnPaths(*entry.symbol, seen)) {
+            reader_.Fail(at, "expected a simpleLine, or a simpleFill, markerFill, lineFill or compoundFill of them "
+                             "with simple-line outlines, for \"entry\": \"path\", found the " +
                                  std::string(entry.kind->name) + " symbol \"" + entry.name + "\"");
             return;
         }

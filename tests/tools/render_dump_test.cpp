@@ -308,6 +308,13 @@ TEST_F(RenderDumpTest, EntriesAndContextsAreCheckedWhenTheDocumentIsRead) {
     EXPECT_EQ(
         refused(symbols + R"({"line": [[0, 0], [1, 1]], "context": {"sizeRatio": -1}}]}]})"),
         "doc.json: $.layers[0].features[0].context.sizeRatio: expected a number from 0 to 1000, found -1");
+    // The path entry draws a fill's outline only when it is a simple line, and no other line kind.
+    EXPECT_EQ(refused(R"({"symbols": {"lot": {"kind": "compoundFill", "fills": [{"kind": "simpleFill",
+        "outline": {"kind": "hashLine"}}]}}, "layers": [{"symbol": "lot", "features": [
+        {"polygon": [[[0, 0], [9, 0], [9, 9]]], "entry": "path"}]}]})"),
+              "doc.json: $.layers[0].features[0].polygon: expected a simpleLine, or a simpleFill, markerFill, lineFill or "
+              "compoundFill of them with simple-line outlines, for \"entry\": \"path\", found the compoundFill "
+              "symbol \"lot\"");
     // yUp belongs to the canvas in the document's own context.
     EXPECT_NE(refused(R"({"context": {"yUp": true}})").find("$.context"), std::string::npos);
 }
