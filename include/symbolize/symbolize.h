@@ -16,8 +16,9 @@
 //   for are called from every drawing thread, so a host that draws from several threads serves
 //   them safely (the reference host does with its stderr logger, as long as nothing is installed
 //   or changed while drawing).
-// Nesting limits and budgets of one call are kept per thread; caches of fonts and glyph outlines
-// in the graphics layer are per thread or locked.
+// Nesting limits and member counts of one call are kept per thread, a work budget with the
+// Graphics it is set on; caches of fonts and glyph outlines in the graphics layer are per thread
+// or locked.
 #pragma once
 
 #include <cstdint>
