@@ -1,5 +1,5 @@
 // Several threads draw at once through the public entry, one service and one host, each on a
-// surface of its own: the gallery's legend sheet and scene, then the example map. Every picture
+// surface of its own of both raster engines: the gallery's legend sheet and scene, then the example map. Every picture
 // must equal the one drawn first on the main thread, pixel for pixel.
 //
 // thread_test [THREADS [ROUNDS]]   (8 threads, 2 rounds); scripts/tsan.sh runs it under ThreadSanitizer.
@@ -13,6 +13,7 @@
 
 #include "host/document/document.h"
 #include "pictor/cairo_canvas.h"
+#include "pictor/pixel_canvas.h"
 #include "tools/symbolize/legend.h"
 #include "tools/symbolize/render.h"
 
@@ -30,16 +31,22 @@ struct Picture {
     std::function<bool(Pictor::Graphics&)> draw;
 };
 
+// The picture drawn by both raster engines, the Cairo canvas' pixels and then the AGG canvas'.
 std::vector<uint32_t> Pixels(const Picture& picture) {
-    Pictor::RasterCanvas canvas(picture.width, picture.height, Pictor::Color(0xFFFFFFFFu));
-    {
-        Pictor::Graphics graphics(&canvas);
-        picture.draw(graphics);
-    }
+    Pictor::RasterCanvas cairo(picture.width, picture.height, Pictor::Color(0xFFFFFFFFu));
+    Pictor::PixelCanvas agg(picture.width, picture.height, Pictor::Color(0xFFFFFFFFu));
     std::vector<uint32_t> pixels;
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) pixels.push_back(canvas.GetPixel(x, y).GetValue());
-    }
+    const auto take = [&](Pictor::Canvas& canvas, const auto& pixel) {
+        {
+            Pictor::Graphics graphics(&canvas);
+            picture.draw(graphics);
+        }
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) pixels.push_back(pixel(x, y).GetValue());
+        }
+    };
+    take(cairo, [&](int x, int y) { return cairo.GetPixel(x, y); });
+    take(agg, [&](int x, int y) { return agg.GetPixel(x, y); });
     return pixels;
 }
 
