@@ -976,7 +976,7 @@ RasterCanvas::RasterCanvas(Bitmap* bitmap)
 
 namespace {
 
-// The PNG chunk CRC (ISO 3309, as the PNG specification gives it).
+// The CRC-32 (ISO 3309) that closes every PNG chunk.
 uint32_t PngCrc(const unsigned char* data, size_t length) {
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < length; ++i) {

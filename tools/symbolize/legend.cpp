@@ -152,7 +152,7 @@ bool DrawLegend(const Document& document, Pictor::Graphics& graphics, const Prog
         Caption(graphics, entries[i].name, kNameSize, kNameInk, x, y + kSampleHeight + 4, zoom);
         Caption(graphics, std::string(entries[i].kind->name), kKindSize, kKindInk, x, y + kSampleHeight + 24,
                 zoom);
-        budget.EndFeature("the sample of " + entries[i].name);
+        budget.EndFeature([&] { return "the sample of " + entries[i].name; });
         if (progress && !progress(i + 1, entries.size())) return false;
     }
     return true;

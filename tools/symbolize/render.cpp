@@ -287,7 +287,8 @@ constexpr double kMaxFeatureWorkScale = 16.0;
 
 int64_t FeatureWorkAt(const Pictor::Graphics& graphics, int64_t featureWork) {
     const double scale = graphics.GetCanvas() ? graphics.GetCanvas()->GetDeviceScale() : 1.0;
-    return static_cast<int64_t>(static_cast<double>(featureWork) * std::clamp(scale * scale, 1.0, kMaxFeatureWorkScale));
+    return static_cast<int64_t>(static_cast<double>(featureWork) *
+                                std::clamp(scale * scale, 1.0, kMaxFeatureWorkScale));
 }
 
 }  // namespace
@@ -308,13 +309,14 @@ void RenderBudget::BeginFeature() {
     budget_.Reset(featureStart_);
 }
 
-void RenderBudget::EndFeature(const std::string& what) {
+void RenderBudget::EndFeature(const std::function<std::string()>& name) {
     renderLeft_ -= featureStart_ - budget_.Left();
     if (!budget_.Spent() || budget_.Stopped()) return;
     const bool render = featureStart_ < featureWork_;
     if (render) renderLeft_ = 0;  // cut short of its own budget: the render's is spent
     if (reported_) return;
     reported_ = true;
+    const std::string what = name();
     const std::string message =
         render ? "Work Budget: the render drew its " + std::to_string(renderWork_) + " units; " + what +
                      " and every later feature were cut off"
@@ -343,7 +345,8 @@ bool DrawMap(const Document& document, Pictor::Graphics& graphics, const Progres
             budget.BeginFeature();
             const bool going = budget.RenderSpent() || DrawFeature(*service, document, feature, own,
                                                                    layer.world ? &view : nullptr, outlines);
-            budget.EndFeature("feature " + std::to_string(f) + " of layer " + std::to_string(l));
+            budget.EndFeature(
+                [l, f] { return "feature " + std::to_string(f) + " of layer " + std::to_string(l); });
             if (!going) return false;
             if (progress && !progress(++done, total)) return false;
         }

@@ -70,8 +70,9 @@ public:
     RenderBudget& operator=(const RenderBudget&) = delete;
 
     void BeginFeature();
-    // Counts what the feature drew; `what` names it in the message if it was cut off.
-    void EndFeature(const std::string& what);
+    // Counts what the feature drew; `name` is asked for its name only when the message needs it,
+    // so that a render of millions of features builds no name it never shows.
+    void EndFeature(const std::function<std::string()>& name);
     bool RenderSpent() const { return renderLeft_ <= 0; }
 
 private:
