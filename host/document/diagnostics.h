@@ -27,6 +27,8 @@ public:
     static constexpr size_t kMaxReported = 25;
 
     void Add(Diagnostic diagnostic);
+    // Adds another list's faults after these, counting its dropped ones.
+    void Append(const Diagnostics& other);
     bool Empty() const { return list_.empty() && dropped_ == 0; }
     const std::vector<Diagnostic>& List() const { return list_; }
     // Faults found beyond kMaxReported.

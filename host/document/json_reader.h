@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ std::string ChildPath(const std::string& parent, std::string_view key);
 // A short description of a value as found in the file: "\"wide\"", "an object", "an array of 3
 // values", "12.5".
 std::string Describe(const Json& value);
+// The same for an object or array known only by its number of members or elements.
+std::string DescribeContainer(bool array, size_t size);
 
 // Number formatting for messages and for the reference tables: "%g" with enough digits.
 std::string FormatNumber(double value);
@@ -69,9 +72,11 @@ public:
     Diagnostics& Faults() { return *diagnostics_; }
 
     void Fail(const Node& at, std::string message);
+    void Fail(const std::string& path, std::string message);  // a value known only by its path
     void FailFile(std::string message);  // a fault of the file as a whole
     // "expected <what>, found <the value>".
     void Expected(const Node& at, std::string_view what);
+    void Expected(const std::string& path, std::string_view what, std::string_view found);
 
     // The value must be an object whose keys are all in `allowed`; each stranger is reported.
     bool Object(const Node& node, std::string_view what, const std::vector<std::string_view>& allowed);
@@ -109,8 +114,26 @@ private:
     Diagnostics* diagnostics_;
 };
 
+// What a position must be, for messages, and x and y as one: nullopt when either is not finite or
+// lies beyond kMaxCoordinate.
+std::string PositionWanted();
+std::optional<Pictor::PointD> CheckedPosition(double x, double y);
+
+// A pass over `text` that reports, as Parse does, a syntax error, nesting beyond kMaxJsonDepth, a
+// key given twice or a tree that would take more than `maxTreeBytes`. `inner`, when given, is
+// handed every value after it passed the checks, so that a reader that builds its own structure
+// reads the text once; it may end the pass early by returning false, which is not a fault. False
+// after reporting a fault; `inner` must then drop what it built, since the text was not sound.
+bool CheckStructure(std::string_view text, Reader& reader, nlohmann::json_sax<Json>* inner = nullptr,
+                    size_t maxTreeBytes = std::numeric_limits<size_t>::max());
+
+// A parsed tree may take this many times its text, or kMinTreeBytes, whichever is more.
+inline constexpr size_t kMaxTreeBytesPerByte = 20;
+inline constexpr size_t kMinTreeBytes = size_t{16} << 20;
+
 // Parses `text`; a syntax error is reported with its line, column and the JSON path reached, as
-// is nesting beyond kMaxJsonDepth. Never throws.
+// are nesting beyond kMaxJsonDepth and a tree that would outgrow kMaxTreeBytesPerByte. Never
+// throws.
 std::optional<Json> Parse(std::string_view text, Reader& reader);
 
 // The whole file, or nullopt with *error saying why ("no such file", "larger than ...").

@@ -109,7 +109,14 @@ public:
             std::string ignored;
             const auto path = ResolvePath(doc_.directory, layer["geojson"].get<std::string>(),
                                           doc_.settings.allowPathsOutside, &ignored);
-            if (path) ++uses_[FileKey(*path)];
+            if (!path) continue;
+            const std::string key = FileKey(*path);
+            ++uses_[key];
+            // Of each feature's properties only those a layer chooses its symbols by are kept.
+            const auto by = layer.find("symbolBy");
+            if (by != layer.end() && by->is_object() && by->contains("property") && (*by)["property"].is_string()) {
+                wanted_[key].insert((*by)["property"].get<std::string>());
+            }
         }
         for (size_t i = 0; i < at.Value().size(); ++i) ReadLayer(at.At(i));
     }
@@ -189,14 +196,15 @@ public:
         return choice;
     }
 
-    // The symbol of one feature: its own "symbol", or the layer's choice. Nullopt draws nothing.
+    // The symbol of one feature: its own "symbol", or the layer's choice. Nullopt draws nothing. A
+    // missing choice is reported at the feature's path in `file`, the file that holds it.
     std::optional<size_t> Pick(const SymbolChoice& choice, const std::optional<Node>& properties,
-                               const std::optional<Node>& own, const Node& feature) {
+                               const std::optional<Node>& own, const std::string& feature, Reader& file) {
         if (own) return SymbolIndex(*own);
         if (choice.failed) return std::nullopt;
         if (choice.fixed) return choice.fixed;
         if (choice.property.empty()) {
-            reader_.Fail(feature,
+            file.Fail(feature,
                          "expected a symbol: give the layer a \"symbol\" or \"symbolBy\", or the feature a "
                          "\"symbol\"");
             return std::nullopt;
@@ -334,7 +342,7 @@ public:
         if (const auto n = at.Find("context")) {
             ReadContextObject(*n, ContextOwner::Feature, doc_, reader_, colorTables_, feature.context);
         }
-        Place(std::move(feature), Pick(choice, properties, at.Find("symbol"), at), *geometry,
+        Place(std::move(feature), Pick(choice, properties, at.Find("symbol"), at.Path(), reader_), *geometry,
               "a " + std::string(key), layer);
     }
 
@@ -394,41 +402,87 @@ public:
         const auto path = ReadPath(at, "the path of a GeoJSON file", doc_, reader_);
         if (!path) return;
         const std::string key = FileKey(*path);
-        std::shared_ptr<const Json> root;
-        if (const auto known = parsed_.find(key); known != parsed_.end()) root = known->second;
-        if (!root) {
+        if (!choice.failed && !choice.fixed && choice.property.empty()) {
+            // Said once for the layer rather than once for each of its features.
+            if (--uses_[key] <= 0) parsed_.erase(key);
+            reader_.Fail(at, "expected a symbol: give the layer a \"symbol\" or \"symbolBy\"");
+            return;
+        }
+        Reader file(*path, reader_.Faults());
+        std::shared_ptr<GeoFile> data;
+        if (const auto known = parsed_.find(key); known != parsed_.end()) {
+            data = known->second;
+            if (!ChargeAgain(*data, file)) return;
+        } else {
             std::string error;
             const auto text = ReadFile(*path, kMaxGeoJsonBytes, &error);
             if (!text) {
                 reader_.Fail(at, "cannot read " + Describe(at.Value()) + ": " + error);
                 return;
             }
-            Reader parsing(*path, reader_.Faults());
-            auto parsed = Parse(*text, parsing);
-            if (!parsed) return;
-            root = std::make_shared<const Json>(std::move(*parsed));
-            if (uses_[key] > 1) parsed_.emplace(key, root);
+            data = std::make_shared<GeoFile>();
+            const size_t featuresBefore = budget_.features;
+            ReadGeoJson(*text, file, wanted_[key], budget_, [&](GeoFeature&& g) {
+                data->points += PointCount(g);
+                data->features.push_back(std::move(g));
+            });
+            data->unplaced = budget_.features - featuresBefore - data->features.size();
+            if (uses_[key] > 1) parsed_.emplace(key, data);
         }
-        if (--uses_[key] <= 0) parsed_.erase(key);
-        Reader file(*path, reader_.Faults());
-        ReadGeoJson(Node(*root, "$"), file, budget_, [&](GeoFeature&& g) {
+        // The last layer to read a file takes its features; earlier ones copy them.
+        const bool last = --uses_[key] <= 0;
+        if (last) parsed_.erase(key);
+        for (GeoFeature& g : data->features) {
             Feature feature;
             feature.geometry = g.geometry;
-            feature.parts = std::move(g.parts);
-            feature.rings = std::move(g.rings);
+            feature.parts = last ? std::move(g.parts) : g.parts;
+            feature.rings = last ? std::move(g.rings) : g.rings;
+            // The properties' own path is never named: only their values choose a symbol.
+            std::optional<Node> properties;
+            if (g.properties.is_object()) properties.emplace(g.properties, std::string());
             // A symbol's misfit is reported in the GeoJSON file, where the feature is.
-            std::optional<size_t> symbol = Pick(choice, g.properties, std::nullopt, g.at);
-            if (!symbol) return;
+            std::optional<size_t> symbol = Pick(choice, properties, std::nullopt, g.Path(), file);
+            if (!symbol) continue;
             const SymbolLibrary::Entry& entry = doc_.symbols.Entries()[*symbol];
             if (!Fits(entry.kind->shape, feature.geometry)) {
-                file.Fail(g.at, "expected " + std::string(FeaturesFor(entry.kind->shape)) + " for the " +
-                                    std::string(entry.kind->name) + " symbol \"" + entry.name +
-                                    "\", found a " + g.typeName);
-                return;
+                file.Fail(g.Path(), "expected " + std::string(FeaturesFor(entry.kind->shape)) + " for the " +
+                                      std::string(entry.kind->name) + " symbol \"" + entry.name + "\", found a " +
+                                      g.typeName);
+                continue;
             }
             feature.symbol = *symbol;
             layer.features.push_back(std::move(feature));
-        });
+        }
+    }
+
+    // What one GeoJSON file held, kept while more layers are to read it.
+    struct GeoFile {
+        std::vector<GeoFeature> features;
+        size_t unplaced = 0;  // features read without a geometry
+        size_t points = 0;
+    };
+
+    static size_t PointCount(const GeoFeature& g) {
+        size_t n = 0;
+        for (const auto& part : g.parts) n += part.size();
+        return n;
+    }
+
+    // A file read again by another layer is drawn again: it counts against the budget again.
+    bool ChargeAgain(const GeoFile& data, Reader& file) {
+        budget_.features += data.unplaced + data.features.size();
+        budget_.points += data.points;
+        if (budget_.features > GeometryBudget::kMaxFeatures) {
+            file.Fail(std::string("$"), "expected at most " + std::to_string(GeometryBudget::kMaxFeatures) +
+                                            " features in a document");
+            return false;
+        }
+        if (budget_.points > GeometryBudget::kMaxPoints) {
+            file.Fail(std::string("$"), "expected at most " + std::to_string(GeometryBudget::kMaxPoints) +
+                                            " points in a document");
+            return false;
+        }
+        return true;
     }
 
     std::optional<size_t> SymbolIndex(const Node& at) {
@@ -451,7 +505,8 @@ public:
     }
 
     std::map<std::string, int> uses_;                         // layers still to read each file
-    std::map<std::string, std::shared_ptr<const Json>> parsed_;  // files named by more layers
+    std::map<std::string, std::shared_ptr<GeoFile>> parsed_;  // files named by more layers
+    std::map<std::string, std::set<std::string, std::less<>>> wanted_;  // properties layers choose by
 
     Document& doc_;
     Reader& reader_;

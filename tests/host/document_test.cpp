@@ -203,6 +203,30 @@ TEST_F(DocumentTest, GeoJsonGivesEveryGeometryTypeAndFitsTheDataIntoTheCanvas) {
     EXPECT_DOUBLE_EQ(view.TransformPoint({200, 100}).y, 100.0);
 }
 
+TEST_F(DocumentTest, GeoJsonIsReadWhateverTheOrderOfItsMembers) {
+    // "type" after "features" and "coordinates" before "type"; a property that is not a plain value
+    // chooses nothing; empty geometries are read and drawn no more than null ones.
+    dir_.Write("late.geojson", R"({"features": [
+        {"geometry": {"coordinates": [[0, 0], [5, 5]], "type": "LineString"}, "properties": {"k": "a"},
+         "type": "Feature"},
+        {"type": "Feature", "properties": {"k": {"nested": "a"}}, "geometry": {"type": "Point", "coordinates": [1, 1]}},
+        {"type": "Feature", "properties": {"k": "a"}, "geometry": {"type": "MultiPolygon", "coordinates": [[], []]}},
+        {"type": "Feature", "properties": {"k": "a"}, "geometry": {"type": "Polygon", "coordinates": []}}],
+        "type": "FeatureCollection"})");
+    const auto doc = Accepted(R"({"symbols": {"line": {"kind": "simpleLine"}, "dot": {"kind": "charMarker"}},
+        "layers": [{"geojson": "late.geojson", "symbolBy": {"property": "k", "values": {"a": "line"}, "default": "dot"}}]})");
+    ASSERT_NE(doc, nullptr);
+    const auto& features = doc->layers.at(0).features;
+    ASSERT_EQ(features.size(), 2u);
+    EXPECT_EQ(features[0].geometry, Geometry::Line);
+    EXPECT_EQ(features[1].geometry, Geometry::Point);
+    EXPECT_EQ(features[1].symbol, doc->symbols.IndexOf("dot"));
+
+    // A GeoJSON layer with no way to choose a symbol is told so once, not once per feature.
+    EXPECT_EQ(Refused(R"({"symbols": {"line": {"kind": "simpleLine"}}, "layers": [{"geojson": "late.geojson"}]})"),
+              Doc() + ": $.layers[0].geojson: expected a symbol: give the layer a \"symbol\" or \"symbolBy\"\n");
+}
+
 TEST_F(DocumentTest, LayersSharingAGeoJsonFileEachGetItsFeatures) {
     dir_.Write("roads.geojson", R"({"type": "FeatureCollection", "features": [
         {"type": "Feature", "properties": {}, "geometry": {"type": "LineString", "coordinates": [[0, 0], [9, 9]]}},

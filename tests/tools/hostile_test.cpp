@@ -198,4 +198,44 @@ TEST_F(HostileTest, LargeArraysAreReadAndDrawnInMemoryOfTheirOwnSize) {
     ExpectBounded(many);
 }
 
+// Tiny values cost a tree node each where they are kept: a GeoJSON file is read as a stream that
+// keeps only the features' points, so its empty polygons, foreign members and unasked properties
+// take a few bytes each; a document, which is kept as a tree, is refused when its tree would
+// outgrow its text many times over, and a wide object is read in time linear in its keys.
+TEST_F(HostileTest, TinyValuesTakeAFewBytesEachOrAreRefused) {
+    std::string data = R"({"features": [)";
+    for (int i = 0; i < 3; ++i) {
+        data += i ? "," : "";
+        data += R"({"type": "Feature", "bulk": [)";
+        for (int j = 0; j < 100000; ++j) data += j ? ",[[]]" : "[[]]";
+        data += R"(], "properties": {)";
+        for (int j = 0; j < 20000; ++j) data += "\"p" + std::to_string(j) + "\": [[]], ";
+        data += R"("kind": "big"}, "geometry": {"type": "MultiPolygon", "coordinates": [)";
+        for (int j = 0; j < 200000; ++j) data += "[],";
+        data += R"([[[0, 0], [9, 0], [9, 9]]]]}})";
+    }
+    // The type may come last: the features read before it wait for it.
+    data += R"(], "type": "FeatureCollection"})";
+    std::ofstream(dir_ / "tiny.geojson") << data;
+    const Outcome read = ReadAndDraw(R"({"symbols": {"lot": {"kind": "simpleFill"}},
+        "layers": [{"geojson": "tiny.geojson", "symbolBy": {"property": "kind", "values": {"big": "lot"}}}]})");
+    EXPECT_EQ(read.faults, "");
+    EXPECT_EQ(read.log, "");
+    EXPECT_LE(read.heapBytes, 6 * data.size()) << data.size();
+
+    std::string doc = R"({"layers": [{"features": [)";
+    for (int i = 0; i < 2000000; ++i) doc += i ? ",[]" : "[]";
+    const Outcome refused = ReadAndDraw(doc + "]}]}");
+    EXPECT_NE(refused.faults.find("doc.json: $: expected a document that takes at most 20 times its size once read"),
+              std::string::npos)
+        << refused.faults;
+    EXPECT_LE(refused.heapBytes, 4 * doc.size()) << doc.size();
+
+    // One object of many keys: each is appended, not searched for among the others first (which
+    // took minutes for this one).
+    std::string wide = R"({"symbols": {}, "x": {)";
+    for (int i = 0; i < 300000; ++i) wide += (i ? ",\"k" : "\"k") + std::to_string(i) + "\": 0";
+    EXPECT_NE(ReadAndDraw(wide + "}}").faults.find("$.x: unknown key in a document"), std::string::npos);
+}
+
 }  // namespace
