@@ -77,7 +77,7 @@ public:
     virtual bool IsMarkerVisible(const int32_t* index) const noexcept = 0;
     virtual void GetAnchorPoint(double* x, double* y) const noexcept = 0;
     // extent[0..3]: the design-space box, width |e0 - e1| and height |e2 - e3|.
-    virtual void GetExtent(double* extent) const noexcept = 0;
+    void GetExtent(double* extent) const noexcept override = 0;
 
 protected:
     ~IGIS_CompoundMarkerSymbol() override = default;
@@ -137,7 +137,7 @@ public:
     // GetAngle() is IGIS_MarkerSymbol's.
     virtual const double* GetMarkerWidth() const noexcept = 0;  // -1: the natural width
     // extent[0..3] = x1, x2, y1, y2 in millimetres about the anchor: the background rectangle.
-    virtual void GetExtent(double* extent) const noexcept = 0;
+    void GetExtent(double* extent) const noexcept override = 0;
     // Width of the reference element's stroke; negative keeps every element's own width.
     virtual const double* GetLineWidth() const noexcept = 0;
     // -1 the element's own dashes, 0 solid, 1..4 the graphics layer's dash styles.
