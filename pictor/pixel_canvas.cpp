@@ -24,6 +24,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <optional>
 #include <string>
@@ -115,6 +116,12 @@ constexpr double kMaxStampSide = 256.0;
 // the map's own nodes); when a new stamp would pass it, the cache is emptied and fills again.
 constexpr size_t kMaxStampBytes = size_t{16} << 20;
 constexpr size_t kStampOverhead = 96;
+// Stroke outlines (the stroker's polygon, relative to the figure's first point in device pixels)
+// of strokes drawn more than once are kept up to this many bytes, emptied when full like the
+// stamps. Their keys compare points at a finer quantum than AGG's own, so that a reused outline
+// lies within 1/2048 pixel of the one the stroker would make.
+constexpr size_t kMaxOutlineBytes = size_t{4} << 20;
+constexpr double kOutlineSubpixels = 1024.0;
 // Shapes seen once are remembered by hash in a table of this many slots (8 bytes each, 512 KiB),
 // a newer shape taking an older one's slot.
 constexpr size_t kSeenSlots = size_t{1} << 16;
@@ -276,6 +283,49 @@ std::vector<double> AggDashes(const std::vector<double>& dashes) {
     return pairs;
 }
 
+// A vertex of a kept stroke outline, relative to the figure's first point (device pixels).
+struct OutlineVertex {
+    float x;
+    float y;
+    unsigned command;
+};
+
+// The raw bytes of a value or of a vector's elements, for shape keys.
+template <typename T>
+std::string_view Bytes(const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    return {reinterpret_cast<const char*>(&value), sizeof value};
+}
+template <typename T>
+std::string_view Bytes(const std::vector<T>& values) {
+    return {reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)};
+}
+
+// Sets `out` to the parts one after another, growing it at most once.
+void AssignBytes(std::string& out, std::initializer_list<std::string_view> parts) {
+    size_t size = 0;
+    for (std::string_view part : parts) size += part.size();
+    out.resize(size);
+    char* at = out.data();
+    for (std::string_view part : parts) {
+        if (!part.empty()) std::memcpy(at, part.data(), part.size());
+        at += part.size();
+    }
+}
+
+// FNV-1a's offset and prime, applied a word at a time.
+constexpr uint64_t kHashSeed = 0xCBF29CE484222325u;
+constexpr uint64_t kHashPrime = 0x100000001B3u;
+
+// Shape keys begin with their own hash (PixelCanvasImpl::BuildShapeKey).
+struct ShapeKeyHash {
+    size_t operator()(const std::string& key) const {
+        uint64_t hash = 0;
+        std::memcpy(&hash, key.data(), std::min(key.size(), sizeof hash));
+        return static_cast<size_t>(hash);
+    }
+};
+
 }  // namespace
 
 class PixelCanvasImpl {
@@ -313,14 +363,19 @@ public:
         if (shape.IsEmpty()) return true;  // nothing to see
         Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
         const char style[] = {'F', static_cast<char>(shape.GetFillMode() == FillModeAlternate)};
-        DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, [&](const Matrix& world) {
-            PathSource source(shape);
-            agg::trans_affine toDevice = AggMatrix(world);
-            agg::conv_transform<PathSource> mapped(source, toDevice);
-            agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
-            flat.approximation_scale(kCurveFineness);
-            rasterizer.add_path(flat);
+        // Only curves are worth keeping flattened: a polygon is its own outline.
+        const bool curved = std::any_of(shape.Types().begin(), shape.Types().end(), [](uint8_t type) {
+            return (type & PathPointTypeMask) == PathPointBezier;
         });
+        DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, curved,
+                    [&](const Matrix& world) {
+                        PathSource source(shape);
+                        agg::trans_affine toDevice = AggMatrix(world);
+                        agg::conv_transform<PathSource> mapped(source, toDevice);
+                        agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
+                        flat.approximation_scale(kCurveFineness);
+                        AddSource(flat);
+                    });
         return true;
     }
 
@@ -368,16 +423,10 @@ public:
         const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
         const double fineness = dashes.empty() ? kCurveFineness : kDashedCurveFineness;
         std::string& style = strokeStyle;  // kept, so that its memory is too
-        if (stamping) {
-            style.assign("S");
-            const double miter = pen.GetMiterLimit();
-            const int shape[] = {pen.GetLineCap(), pen.GetLineJoin(), hairline};
-            style.append(reinterpret_cast<const char*>(shape), sizeof shape);
-            style.append(reinterpret_cast<const char*>(&width), sizeof width);
-            style.append(reinterpret_cast<const char*>(&miter), sizeof miter);
-            style.append(reinterpret_cast<const char*>(dashes.data()), dashes.size() * sizeof(double));
-        }
-        DrawOrStamp(state, path, Grown(*bounds, reach), style, SolidBrush(pen.GetColor()), [&](const Matrix& world) {
+        const double miter = pen.GetMiterLimit();
+        const int shape[] = {'S', pen.GetLineCap(), pen.GetLineJoin(), hairline};
+        AssignBytes(style, {Bytes(shape), Bytes(width), Bytes(miter), Bytes(dashes)});
+        DrawOrStamp(state, path, Grown(*bounds, reach), style, SolidBrush(pen.GetColor()), true, [&](const Matrix& world) {
             PathSource source(path);
             agg::trans_affine toDevice = AggMatrix(world);
             if (hairline) {
@@ -417,14 +466,106 @@ private:
     // again elsewhere on the canvas (the same geometry, style and transform but for its
     // translation) is rasterized once at the nearest quarter pixel and its coverage stamped.
     // `extent` bounds what the shape covers, in device pixels.
+    // `keep` asks for the outline that `add` makes to be kept for the next drawing of the same
+    // shape (strokes and curved fills, whose outlines cost more to make than to keep).
     template <typename AddGeometry>
     void DrawOrStamp(const DrawState& state, const GraphicsPath& path, const RectD& extent, std::string_view style,
-                     const Brush& brush, AddGeometry add) {
-        const bool stampable = stamping && !masked && !clipping && path.Points().size() <= kMaxStampPoints &&
-                               extent.width <= kMaxStampSide && extent.height <= kMaxStampSide;
+                     const Brush& brush, bool keep, AddGeometry add) {
+        const bool small = path.Points().size() <= kMaxStampPoints && extent.width <= kMaxStampSide &&
+                           extent.height <= kMaxStampSide;
+        const bool stampable = stamping && !masked && !clipping && small;
         if (!stampable || !Stamp(state, path, style, brush, add)) {
-            add(state.world);
+            if (!keep || !small || !AddKeptOutline(state, path, style, add)) add(state.world);
             Render(brush, rasterizer);
+        }
+    }
+
+    // Builds a shape's key in one pass: its hash, `head`, and the path's points relative to
+    // `origin` (device pixels) at 1/`subpixels` pixel. The hash leads, so that the caches need
+    // not hash the key again (ShapeKeyHash).
+    static void BuildShapeKey(std::string& key, std::string_view head, const std::vector<PointD>& points,
+                              const Matrix& world, const PointD& origin, double subpixels) {
+        key.resize(sizeof(uint64_t) + head.size() + points.size() * 2 * sizeof(int32_t));
+        char* out = key.data() + sizeof(uint64_t);
+        std::memcpy(out, head.data(), head.size());
+        out += head.size();
+        uint64_t hash = kHashSeed;
+        for (size_t i = 0; i < head.size(); i += sizeof(uint64_t)) {
+            uint64_t word = 0;
+            std::memcpy(&word, head.data() + i, std::min(sizeof word, head.size() - i));
+            hash = (hash ^ word) * kHashPrime;
+        }
+        for (const PointD& p : points) {
+            const PointD d = world.TransformPoint(p);
+            const int32_t q[] = {agg::iround((d.x - origin.x) * subpixels), agg::iround((d.y - origin.y) * subpixels)};
+            std::memcpy(out, q, sizeof q);
+            out += sizeof q;
+            hash = (hash ^ ((uint64_t{static_cast<uint32_t>(q[0])} << 32) | static_cast<uint32_t>(q[1]))) * kHashPrime;
+        }
+        std::memcpy(key.data(), &hash, sizeof hash);
+    }
+
+    static uint64_t KeyHash(const std::string& key) { return ShapeKeyHash{}(key); }
+
+    // Whether the hash was met before; remembers it when not (a newer shape takes an older one's slot).
+    bool SeenBefore(uint64_t hash) {
+        if (seen.empty()) seen.assign(kSeenSlots, 0);
+        uint64_t& slot = seen[hash & (kSeenSlots - 1)];
+        if (slot == hash) return true;
+        slot = hash;
+        return false;
+    }
+
+    // Adds the outline that `add` makes under the state's transform from the outlines kept, keeping
+    // it first when the shape was met once before. False when it is neither kept nor met before:
+    // the caller adds it itself. The outline does not depend on where the shape lies, so it is
+    // kept relative to the first point, exactly, and moved to each new place.
+    template <typename AddGeometry>
+    bool AddKeptOutline(const DrawState& state, const GraphicsPath& path, std::string_view style, AddGeometry add) {
+        const std::vector<PointD>& points = path.Points();
+        if (points.empty()) return false;
+        const PointD origin = state.world.TransformPoint(points[0]);
+        std::string& head = keyHead;
+        const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
+        AssignBytes(head, {style, Bytes(linear), Bytes(path.Types())});
+        std::string& key = outlineKey;
+        BuildShapeKey(key, head, points, state.world, origin, kOutlineSubpixels);
+        if (!SeenBefore(KeyHash(key))) return false;
+        auto found = outlines.find(key);
+        if (found == outlines.end()) {
+            std::vector<OutlineVertex> outline;
+            collecting = &outline;
+            collectOrigin = origin;
+            add(state.world);
+            collecting = nullptr;
+            const size_t cost = outline.size() * sizeof(OutlineVertex) + key.size() + kStampOverhead;
+            if (outlineBytes + cost > kMaxOutlineBytes) {  // full: start again rather than grow
+                outlines.clear();
+                outlineBytes = 0;
+            }
+            found = outlines.emplace(key, std::move(outline)).first;
+            outlineBytes += cost;
+        }
+        for (const OutlineVertex& v : found->second) {
+            rasterizer.add_vertex(double(v.x) + origin.x, double(v.y) + origin.y, v.command);
+        }
+        return true;
+    }
+
+    // Adds a vertex source to the rasterizer, or to the outline being kept.
+    template <typename Source>
+    void AddSource(Source& source) {
+        if (!collecting) {
+            rasterizer.add_path(source);
+            return;
+        }
+        source.rewind(0);
+        double x = 0;
+        double y = 0;
+        unsigned command = 0;
+        while (!agg::is_stop(command = source.vertex(&x, &y))) {
+            collecting->push_back({static_cast<float>(x - collectOrigin.x), static_cast<float>(y - collectOrigin.y),
+                                   command});
         }
     }
 
@@ -442,29 +583,14 @@ private:
         const int phaseY = static_cast<int>(std::lround((origin.y - iy) * kStampPhases));
         // The key: the style, the smoothing, the phase, the transform less its translation, and the
         // figure relative to its first point in device pixels, at AGG's own 1/256 pixel.
-        stampKey.assign(style);
-        stampKeyPoints = false;
+        std::string& head = keyHead;
         const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
-        const int32_t head[] = {Antialiased(state.smoothing), phaseX, phaseY};
-        stampKey.append(reinterpret_cast<const char*>(linear), sizeof linear);
-        stampKey.append(reinterpret_cast<const char*>(head), sizeof head);
-        stampKey.append(reinterpret_cast<const char*>(path.Types().data()), path.Types().size());
-        // A shape met for the first time costs only a hash of its points: most shapes of a map
-        // are drawn once.
-        uint64_t hash = std::hash<std::string>{}(stampKey);
-        for (const PointD& p : points) {
-            const PointD d = state.world.TransformPoint(p);
-            const uint64_t qx = static_cast<uint32_t>(agg::iround((d.x - origin.x) * kStampSubpixels));
-            const uint64_t qy = static_cast<uint32_t>(agg::iround((d.y - origin.y) * kStampSubpixels));
-            hash = (hash ^ ((qx << 32) | qy)) * 0x100000001B3u;
-        }
-        if (seen.empty()) seen.assign(kSeenSlots, 0);
-        uint64_t& slot = seen[hash & (kSeenSlots - 1)];
-        if (slot != hash) {  // met once; a shape whose slot was taken is merely met once more
-            slot = hash;
-            return false;
-        }
-        auto found = stamps.find(KeyWithPoints(points, state.world, origin));
+        const int32_t modes[] = {Antialiased(state.smoothing), phaseX, phaseY};
+        AssignBytes(head, {style, Bytes(linear), Bytes(modes), Bytes(path.Types())});
+        // A shape met for the first time costs only its key: most shapes of a map are drawn once.
+        BuildShapeKey(stampKey, head, points, state.world, origin, kStampSubpixels);
+        if (!SeenBefore(KeyHash(stampKey))) return false;
+        auto found = stamps.find(stampKey);
         if (found == stamps.end()) {
             // Rasterized with the first point at its quarter-pixel phase next to the origin.
             Matrix shifted = state.world;
@@ -488,19 +614,6 @@ private:
                                                    ix, iy);
         Render(brush, stamp);
         return true;
-    }
-
-    // The stamp key completed with the figure's points relative to `origin` (device pixels).
-    const std::string& KeyWithPoints(const std::vector<PointD>& points, const Matrix& world, const PointD& origin) {
-        if (stampKeyPoints) return stampKey;
-        for (const PointD& p : points) {
-            const PointD d = world.TransformPoint(p);
-            const int32_t q[] = {agg::iround((d.x - origin.x) * kStampSubpixels),
-                                 agg::iround((d.y - origin.y) * kStampSubpixels)};
-            stampKey.append(reinterpret_cast<const char*>(q), sizeof q);
-        }
-        stampKeyPoints = true;
-        return stampKey;
     }
 
     // Readies the rasterizer for geometry within `reach` of `bounds` (device pixels). Geometry
@@ -553,9 +666,9 @@ private:
     void AddMapped(Outline& outline, agg::trans_affine* toDevice) {
         if (toDevice) {
             agg::conv_transform<Outline> mapped(outline, *toDevice);
-            rasterizer.add_path(mapped);
+            AddSource(mapped);
         } else {
-            rasterizer.add_path(outline);
+            AddSource(outline);
         }
     }
 
@@ -682,12 +795,18 @@ private:
     bool stamping = true;
     // The stamp cache: coverage of shapes drawn more than once, by key, and the hashes of keys
     // seen once, so that a shape drawn only once costs no more than its key.
-    std::unordered_map<std::string, std::vector<agg::int8u>> stamps;
+    std::unordered_map<std::string, std::vector<agg::int8u>, ShapeKeyHash> stamps;
     std::vector<uint64_t> seen;  // kSeenSlots hashes, by their low bits
     size_t stampBytes = 0;
     std::string stampKey;
     std::string strokeStyle;
-    bool stampKeyPoints = false;  // stampKey holds the points too
+    std::string keyHead;
+    // Outlines of shapes drawn more than once, by key, relative to their first point.
+    std::unordered_map<std::string, std::vector<OutlineVertex>, ShapeKeyHash> outlines;
+    size_t outlineBytes = 0;
+    std::string outlineKey;
+    std::vector<OutlineVertex>* collecting = nullptr;  // the outline being kept, while it is made
+    PointD collectOrigin;
     // The clip as coverage per device pixel, made when the clip changes.
     std::vector<uint8_t> maskPixels;
     std::vector<uint8_t> layerPixels;

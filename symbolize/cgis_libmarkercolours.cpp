@@ -40,6 +40,9 @@ bool IsSecondaryUsage(int32_t usage) {
 class TableName {
 public:
     explicit TableName(const VectorSymbolResource* resource) {
+        // Cleared at both ends rather than whole: a name is looked up for every colour drawn.
+        name_[0] = '\0';
+        name_[kColorTableNameCapacity - 1] = '\0';
         IGIS_VectorResourceBase* store = GIS_GetVectorResourceBaseObject();
         known_ = store != nullptr && store->GetColorTableName(resource, name_);
         name_[kColorTableNameCapacity - 1] = '\0';
@@ -50,7 +53,7 @@ public:
     const char* Get() const { return name_; }
 
 private:
-    char name_[kColorTableNameCapacity] = {};
+    char name_[kColorTableNameCapacity];
     bool known_ = false;
 };
 

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contracts/pictor/pictor.h"
@@ -253,6 +255,98 @@ TEST(PixelCanvasTest, RepeatedShapesAreStampedWithoutChangingThePicture) {
         graphics.FillPath(&brush, &path);
         graphics.FillPath(&brush, &path);
         ASSERT_LE(canvas.StampCacheBytes(), kCap);
+    }
+}
+
+// One small figure (an open curve and a self-crossing star), filled and stroked; each variant
+// below changes one thing about it.
+struct Look {
+    double width = 3;
+    int cap = LineCapFlat;
+    int join = LineJoinMiter;
+    std::vector<double> dashes;
+    Color ink = Color(255, 20, 60, 160);
+    double angle = 0;
+    double size = 1;
+    double phase = 0;     // device pixels added to the place
+    double stretch = 1;   // of the world transform, where `size` scales the points
+    int smoothing = SmoothingAntialias;
+    bool clipped = false;
+    int fillMode = FillModeWinding;
+};
+
+void DrawLook(Graphics& g, const Look& look, const PointD& at) {
+    Matrix place;
+    place.Translate(at.x + look.phase, at.y + look.phase);
+    place.Rotate(look.angle);
+    place.Scale(look.stretch, look.stretch);
+    g.SetTransform(&place);
+    g.SetSmoothingMode(look.smoothing);
+    GraphicsPath clip;
+    clip.AddRectangle(RectD{0, 0, 30, 12});
+    if (look.clipped) g.SetClip(&clip);
+    const double k = look.size;
+    GraphicsPath figure(look.fillMode);
+    const PointD curve[] = {{0, 24 * k}, {4 * k, 14 * k}, {10 * k, 30 * k}, {14 * k, 20 * k}};
+    figure.AddBeziers(curve, 4);
+    figure.StartFigure();
+    const PointD star[] = {{16 * k, 0}, {22 * k, 22 * k}, {4 * k, 6 * k}, {28 * k, 6 * k}, {10 * k, 22 * k}};
+    figure.AddPolygon(star, 5);
+    const Color fill(look.ink.GetA(), 240, 200, 120);
+    SolidBrush brush(fill);
+    g.FillPath(&brush, &figure);
+    Pen pen(look.ink, look.width);
+    pen.SetLineCap(look.cap);
+    pen.SetLineJoin(look.join);
+    if (!look.dashes.empty()) pen.SetDashPattern(look.dashes.data(), static_cast<int>(look.dashes.size()));
+    g.DrawPath(&pen, &figure);
+    g.ResetClip();
+    g.ResetTransform();
+}
+
+// A figure drawn again is stamped or its outline reused; a figure that differs in any way that
+// shows must not be taken for it. The same figures drawn with the variant first, before anything
+// is cached, give the same picture.
+TEST(PixelCanvasTest, FiguresThatDifferNeverShareACachedDrawing) {
+    const std::vector<std::pair<std::string, std::function<void(Look&)>>> variants = {
+        {"width", [](Look& l) { l.width = 3.5; }},
+        {"cap", [](Look& l) { l.cap = LineCapRound; }},
+        {"join", [](Look& l) { l.join = LineJoinRound; }},
+        {"dashes", [](Look& l) { l.dashes = {2, 1}; }},
+        {"colour", [](Look& l) { l.ink = Color(255, 200, 30, 30); }},
+        {"transparency", [](Look& l) { l.ink = Color(120, 20, 60, 160); }},
+        {"angle", [](Look& l) { l.angle = 7; }},
+        {"size", [](Look& l) { l.size = 1.05; }},
+        {"sub-pixel phase", [](Look& l) { l.phase = 0.5; }},
+        {"transform", [](Look& l) { l.stretch = 1.05; }},
+        {"smoothing", [](Look& l) { l.smoothing = SmoothingOff; }},
+        {"clip", [](Look& l) { l.clipped = true; }},
+        {"fill mode", [](Look& l) { l.fillMode = FillModeAlternate; }},
+    };
+    const PointD bases[] = {{8, 8}, {48, 8}, {86, 8}};
+    const PointD where{30, 70};
+    for (const auto& [what, change] : variants) {
+        Look variant;
+        change(variant);
+        PixelCanvas cachedFirst(kSide, kSide, kPaper);
+        PixelCanvas variantFirst(kSide, kSide, kPaper);
+        {
+            Graphics g(&cachedFirst);
+            for (const PointD& at : bases) DrawLook(g, Look(), at);
+            DrawLook(g, variant, where);
+        }
+        {
+            Graphics g(&variantFirst);
+            DrawLook(g, variant, where);
+            for (const PointD& at : bases) DrawLook(g, Look(), at);
+        }
+        int worst = 0;
+        for (int y = 0; y < kSide; ++y) {
+            for (int x = 0; x < kSide; ++x)
+                worst = std::max(worst, ChannelDistance(cachedFirst.GetPixel(x, y), variantFirst.GetPixel(x, y)));
+        }
+        // Kept outlines are moved in single precision: a level of rounding at most.
+        EXPECT_LE(worst, 1) << what;
     }
 }
 
