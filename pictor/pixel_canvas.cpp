@@ -502,6 +502,11 @@ private:
             out += sizeof q;
             hash = (hash ^ ((uint64_t{static_cast<uint32_t>(q[0])} << 32) | static_cast<uint32_t>(q[1]))) * kHashPrime;
         }
+        // Multiplying carries bits only upwards: fold the high ones down, as the seen table and
+        // the caches' buckets go by the low ones (MurmurHash3's finaliser).
+        hash = (hash ^ (hash >> 33)) * 0xFF51AFD7ED558CCDu;
+        hash = (hash ^ (hash >> 33)) * 0xC4CEB9FE1A85EC53u;
+        hash ^= hash >> 33;
         std::memcpy(key.data(), &hash, sizeof hash);
     }
 
@@ -730,7 +735,55 @@ private:
             return;
         }
         const Color color = static_cast<const SolidBrush&>(brush).GetColor();
-        agg::render_scanlines_aa_solid(source, scanline, base, AggColor(pixels::Premultiply(color)));
+        RenderSolid(source, scanline, pixels::Premultiply(color));
+    }
+
+    // Paints the coverage of `source` in one premultiplied colour word, the pixels of each span in
+    // a row: AGG's own solid renderer assembled and multiplied the colour again for every pixel.
+    // The arithmetic is WordBlender's.
+    template <typename Source, typename Scanline>
+    void RenderSolid(Source& source, Scanline& scanline, uint32_t colour) {
+        if ((colour >> 24) == 0 || !source.rewind_scanlines()) return;
+        const bool opaque = (colour >> 24) == 255;
+        const int width = static_cast<int>(buffer.width());
+        const int height = static_cast<int>(buffer.height());
+        scanline.reset(source.min_x(), source.max_x());
+        while (source.sweep_scanline(scanline)) {
+            const int y = scanline.y();
+            if (y < 0 || y >= height) continue;
+            uint32_t* row = reinterpret_cast<uint32_t*>(buffer.row_ptr(y));
+            auto span = scanline.begin();
+            for (unsigned spans = scanline.num_spans(); spans > 0; --spans, ++span) {
+                int x = span->x;
+                const agg::int8u* covers = span->covers;
+                if (span->len < 0) {  // a run of one coverage
+                    const int end = std::min(x - span->len, width);
+                    x = std::max(x, 0);
+                    if (x >= end) continue;
+                    if (opaque && *covers == 255) {
+                        std::fill(row + x, row + end, colour);
+                        continue;
+                    }
+                    const uint32_t paint = MultiplyChannels(colour, *covers);
+                    const uint32_t keep = 255 - (paint >> 24);
+                    for (; x < end; ++x) row[x] = paint + MultiplyChannels(row[x], keep);
+                    continue;
+                }
+                const int end = std::min(x + span->len, width);
+                if (x < 0) {
+                    covers -= x;
+                    x = 0;
+                }
+                for (; x < end; ++x, ++covers) {
+                    if (opaque && *covers == 255) {
+                        row[x] = colour;
+                        continue;
+                    }
+                    const uint32_t paint = MultiplyChannels(colour, *covers);
+                    row[x] = paint + MultiplyChannels(row[x], 255 - (paint >> 24));
+                }
+            }
+        }
     }
 
     // Makes the clip mask for the state's clips, unless it is the one already made. False when a
