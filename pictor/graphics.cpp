@@ -139,7 +139,21 @@ Graphics::Graphics(Bitmap* bitmap, int /*rasterMode*/) {
     }
 }
 
-Graphics::~Graphics() = default;
+Graphics::~Graphics() {
+    while (groups_ > 0) EndGroup();
+}
+
+void Graphics::BeginGroup() {
+    if (!canvas_) return;
+    ++groups_;
+    canvas_->BeginGroup();
+}
+
+void Graphics::EndGroup() {
+    if (!canvas_ || groups_ == 0) return;
+    --groups_;
+    canvas_->EndGroup();
+}
 
 std::unique_ptr<Bitmap> Graphics::CreateCompatibleBitmap(int width, int height) const {
     try {

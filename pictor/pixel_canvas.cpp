@@ -3,6 +3,9 @@
 #include "pictor/pixel_canvas.h"
 
 #include <agg_alpha_mask_u8.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <agg_conv_curve.h>
 #include <agg_conv_dash.h>
 #include <agg_conv_stroke.h>
@@ -53,6 +56,30 @@ inline uint32_t MultiplyChannels(uint32_t x, uint32_t a) {
     uint32_t ag = ((x >> 8) & 0x00FF00FFu) * a + 0x00800080u;
     ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
     return rb | ag;
+}
+
+// Premultiplied "over" of `count` pixels onto as many, with MultiplyChannels' rounding; four at
+// a time with SSE2, a channel in each 16-bit lane.
+inline void OverPixels(uint32_t* below, const uint32_t* paint, int count) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i half = _mm_set1_epi16(128);
+    for (; i + 4 <= count; i += 4) {
+        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(paint + i));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i));
+        // What each pixel keeps of what lies below, 255 - its alpha, in each lane of its channels.
+        __m128i keep = _mm_srli_epi32(s, 24);
+        keep = _mm_sub_epi16(full, _mm_or_si128(keep, _mm_slli_epi32(keep, 16)));
+        __m128i low = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(keep, keep)), half);
+        __m128i high = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(keep, keep)), half);
+        low = _mm_srli_epi16(_mm_add_epi16(low, _mm_srli_epi16(low, 8)), 8);
+        high = _mm_srli_epi16(_mm_add_epi16(high, _mm_srli_epi16(high, 8)), 8);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(below + i), _mm_add_epi8(s, _mm_packus_epi16(low, high)));
+    }
+#endif
+    for (; i < count; ++i) below[i] = paint[i] + MultiplyChannels(below[i], 255 - (paint[i] >> 24));
 }
 
 // Premultiplied "over" on whole pixel words: AGG's own blender multiplies channel by channel, which
@@ -122,6 +149,8 @@ constexpr size_t kStampOverhead = 96;
 // lies within 1/2048 pixel of the one the stroker would make.
 constexpr size_t kMaxOutlineBytes = size_t{4} << 20;
 constexpr double kOutlineSubpixels = 1024.0;
+// A group of more calls than this is drawn call by call: a marker has a handful.
+constexpr size_t kMaxGroupCalls = 64;
 // Shapes seen once are remembered by hash in a table of this many slots (8 bytes each, 512 KiB),
 // a newer shape taking an older one's slot.
 constexpr size_t kSeenSlots = size_t{1} << 16;
@@ -301,30 +330,65 @@ std::string_view Bytes(const std::vector<T>& values) {
     return {reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)};
 }
 
-// Sets `out` to the parts one after another, growing it at most once.
-void AssignBytes(std::string& out, std::initializer_list<std::string_view> parts) {
-    size_t size = 0;
-    for (std::string_view part : parts) size += part.size();
-    out.resize(size);
-    char* at = out.data();
-    for (std::string_view part : parts) {
-        if (!part.empty()) std::memcpy(at, part.data(), part.size());
-        at += part.size();
+// A key being built. Unlike a std::string it does not clear the bytes it grows by, as they are
+// written at once; its memory is kept from key to key.
+class KeyBuffer {
+public:
+    // Room for `count` more bytes at the end, to be written by the caller.
+    char* Grow(size_t count) {
+        if (count > capacity_ - size_) {
+            const size_t capacity = std::max(size_ + count, 2 * capacity_);
+            std::unique_ptr<char[]> data(new char[capacity]);
+            if (size_ > 0) std::memcpy(data.get(), data_.get(), size_);
+            data_ = std::move(data);
+            capacity_ = capacity;
+        }
+        char* at = data_.get() + size_;
+        size_ += count;
+        return at;
     }
-}
+    // Appends the parts one after another, and `room` more bytes for the caller to write after them.
+    char* Append(std::initializer_list<std::string_view> parts, size_t room = 0) {
+        size_t total = room;
+        for (std::string_view part : parts) total += part.size();
+        char* at = Grow(total);
+        for (std::string_view part : parts) {
+            if (!part.empty()) std::memcpy(at, part.data(), part.size());
+            at += part.size();
+        }
+        return at;
+    }
+    void Assign(std::initializer_list<std::string_view> parts) {
+        size_ = 0;
+        Append(parts);
+    }
+    void Clear() { size_ = 0; }
+    char* Data() { return data_.get(); }
+    size_t Size() const { return size_; }
+    std::string_view View() const { return {data_.get(), size_}; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
 
 // FNV-1a's offset and prime, applied a word at a time.
 constexpr uint64_t kHashSeed = 0xCBF29CE484222325u;
 constexpr uint64_t kHashPrime = 0x100000001B3u;
 
-// Shape keys begin with their own hash (PixelCanvasImpl::BuildShapeKey).
+// Shape keys begin with their own hash (PixelCanvasImpl::FinishKey); the caches look keys up as
+// they are being built, without copying them.
 struct ShapeKeyHash {
-    size_t operator()(const std::string& key) const {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const {
         uint64_t hash = 0;
         std::memcpy(&hash, key.data(), std::min(key.size(), sizeof hash));
         return static_cast<size_t>(hash);
     }
 };
+template <typename Value>
+using ShapeMap = std::unordered_map<std::string, Value, ShapeKeyHash, std::equal_to<>>;
 
 }  // namespace
 
@@ -336,8 +400,14 @@ public:
         std::vector<uint32_t>& px = bitmap.Buffer()->pixels;
         std::fill(px.begin(), px.end(), pixels::Premultiply(background));
         cairo = std::make_unique<RasterCanvas>(&bitmap);
-        buffer.attach(reinterpret_cast<agg::int8u*>(px.data()), static_cast<unsigned>(width),
-                      static_cast<unsigned>(height), width * 4);
+        AttachCanvas();
+    }
+
+    // Points the pixel buffer AGG draws into at the canvas.
+    void AttachCanvas() {
+        std::vector<uint32_t>& px = bitmap.Buffer()->pixels;
+        buffer.attach(reinterpret_cast<agg::int8u*>(px.data()), static_cast<unsigned>(bitmap.GetWidth()),
+                      static_cast<unsigned>(bitmap.GetHeight()), bitmap.GetWidth() * 4);
     }
 
     Status GetStatus() const {
@@ -361,8 +431,10 @@ public:
         const std::optional<RectD> bounds = DeviceBounds(state.world, shape);
         if (!bounds || !Usable(state)) return false;
         if (shape.IsEmpty()) return true;  // nothing to see
-        Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
         const char style[] = {'F', static_cast<char>(shape.GetFillMode() == FillModeAlternate)};
+        if (grouping && Defer(state, nullptr, &brush, shape, *bounds, std::string_view(style, sizeof style)))
+            return true;
+        Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
         // Only curves are worth keeping flattened: a polygon is its own outline.
         const bool curved = std::any_of(shape.Types().begin(), shape.Types().end(), [](uint8_t type) {
             return (type & PathPointTypeMask) == PathPointBezier;
@@ -418,14 +490,15 @@ public:
         if (!Usable(state)) return false;
         if (path.IsEmpty()) return true;
 
+        const double miter = pen.GetMiterLimit();
+        const int shape[] = {'S', pen.GetLineCap(), pen.GetLineJoin(), hairline};
+        strokeStyle.Assign({Bytes(shape), Bytes(width), Bytes(miter), Bytes(dashes)});
+        const std::string_view style = strokeStyle.View();
+        if (grouping && Defer(state, &pen, nullptr, path, Grown(*bounds, reach), style)) return true;
         Start(state.smoothing, FillModeWinding, *bounds, reach);
         // Curves are flattened, and round joins and caps cut, finely enough for the device.
         const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
         const double fineness = dashes.empty() ? kCurveFineness : kDashedCurveFineness;
-        std::string& style = strokeStyle;  // kept, so that its memory is too
-        const double miter = pen.GetMiterLimit();
-        const int shape[] = {'S', pen.GetLineCap(), pen.GetLineJoin(), hairline};
-        AssignBytes(style, {Bytes(shape), Bytes(width), Bytes(miter), Bytes(dashes)});
         DrawOrStamp(state, path, Grown(*bounds, reach), style, SolidBrush(pen.GetColor()), true, [&](const Matrix& world) {
             PathSource source(path);
             agg::trans_affine toDevice = AggMatrix(world);
@@ -443,16 +516,94 @@ public:
         return true;
     }
 
-    // Bytes the stamp cache holds now, keys included.
+    // Bytes the stamp cache holds now, keys and group pictures included.
     size_t StampBytes() const { return stampBytes; }
     void SetStamping(bool on) {
+        FlushGroup();
         stamping = on;
         if (!on) {
             stamps.clear();
+            pictures.clear();
             seen.clear();
             stampBytes = 0;
         }
     }
+
+    // --- Groups: a marker's calls kept until its end, then painted as one picture ---------------
+    //
+    // The calls of a group are kept (their paths, pens and colours) instead of drawn. At its end
+    // the group's key — every call's kind, style, colour, smoothing and transform less its
+    // translation, and its points relative to the group's first point at 1/256 pixel — is looked
+    // up: a group met before is painted from its picture at the nearest quarter pixel, a group
+    // met once before is drawn into a picture first, and a group met for the first time is drawn
+    // call by call. A call that cannot join a picture (clipped, hatched, drawn by Cairo, an image)
+    // draws the calls kept so far and itself as usual, as does the rest of its group.
+
+    void BeginGroup() {
+        if (groupDepth++ > 0 || !stamping) return;
+        grouping = true;
+        groupCalls.clear();
+        groupKey.Clear();
+        groupKey.Grow(sizeof(uint64_t));  // the hash, once the key is complete
+        groupPoints = 0;
+    }
+
+    void EndGroup() {
+        if (groupDepth == 0 || --groupDepth > 0 || !grouping) return;
+        if (groupCalls.empty()) {
+            grouping = false;
+            return;
+        }
+        const RectD& e = groupExtent;
+        if (!(e.width <= kMaxStampSide && e.height <= kMaxStampSide)) {
+            FlushGroup();
+            return;
+        }
+        // The picture is drawn at the first point's quarter-pixel phase, which the key ends with.
+        const double ix = std::floor(groupOrigin.x);
+        const double iy = std::floor(groupOrigin.y);
+        const int32_t phase[] = {static_cast<int32_t>(std::lround((groupOrigin.x - ix) * kStampPhases)),
+                                 static_cast<int32_t>(std::lround((groupOrigin.y - iy) * kStampPhases))};
+        groupKey.Append({Bytes(phase)});
+        if (!SeenBefore(FinishKey(groupKey))) {
+            FlushGroup();
+            return;
+        }
+        grouping = false;
+        auto found = pictures.find(groupKey.View());
+        if (found == pictures.end()) {
+            std::optional<GroupPicture> drawn = DrawPicture(ix, iy);
+            if (!drawn) {  // a call the picture could not take after all
+                DrawKeptCalls();
+                return;
+            }
+            GroupPicture& picture = *drawn;
+            const size_t cost = picture.pixels.size() * sizeof(uint32_t) + picture.rows.size() * sizeof(PictureRow) +
+                                groupKey.Size() + kStampOverhead;
+            MakeRoom(cost);
+            found = pictures.emplace(std::string(groupKey.View()), std::move(picture)).first;
+            stampBytes += cost;
+        }
+        Paint(found->second, static_cast<int>(ix), static_cast<int>(iy));
+        groupCalls.clear();
+    }
+
+    // Draws the calls kept so far, call by call; the rest of the group is drawn as it comes.
+    void FlushGroup() {
+        if (!grouping) return;
+        grouping = false;
+        DrawKeptCalls();
+    }
+
+    // Draws the kept calls where they are, and forgets them.
+    void DrawKeptCalls() {
+        const std::string style(strokeStyle.View());  // the caller's, which drawing the calls overwrites
+        for (const GroupCall& call : groupCalls) DrawKept(call, call.state);
+        groupCalls.clear();
+        strokeStyle.Assign({style});
+    }
+
+    bool Grouping() const { return grouping; }
 
     Bitmap bitmap;
     std::unique_ptr<RasterCanvas> cairo;
@@ -460,6 +611,164 @@ public:
 private:
     static RectD Grown(const RectD& r, double by) {
         return {r.x - by, r.y - by, r.width + 2 * by, r.height + 2 * by};
+    }
+
+    // A kept call of a group: a stroke with groupPens[index] or a fill in groupColours[index],
+    // of groupPaths[index].
+    struct GroupCall {
+        bool stroke;
+        DrawState state;  // never clipped
+        size_t index;
+    };
+    // A group's picture: premultiplied pixels, row by row from the first to the last one painted,
+    // placed `dx`, `dy` pixels from the pixel of the group's first point.
+    struct PictureRow {
+        int x;       // from the picture's left edge
+        int length;  // pixels, 0 for a row with nothing painted
+        size_t at;   // first pixel in `pixels`
+    };
+    struct GroupPicture {
+        int dx = 0;
+        int dy = 0;
+        std::vector<PictureRow> rows;
+        std::vector<uint32_t> pixels;
+    };
+
+    // Keeps the call in the open group. False when it cannot join a picture: the calls kept so
+    // far are drawn, the group is given up, and the caller draws the call itself.
+    bool Defer(const DrawState& state, const Pen* pen, const Brush* brush, const GraphicsPath& path,
+               const RectD& extent, std::string_view style) {
+        const std::vector<PointD>& points = path.Points();
+        const bool joins = !masked && (brush == nullptr || brush->GetType() == BrushType::Solid) &&
+                           groupCalls.size() < kMaxGroupCalls && groupPoints + points.size() <= kMaxStampPoints;
+        if (!joins) {
+            FlushGroup();
+            return false;
+        }
+        if (groupCalls.empty()) {
+            groupOrigin = state.world.TransformPoint(points[0]);
+            groupExtent = extent;
+        } else {
+            const double left = std::min(groupExtent.x, extent.x);
+            const double top = std::min(groupExtent.y, extent.y);
+            const double right = std::max(groupExtent.x + groupExtent.width, extent.x + extent.width);
+            const double bottom = std::max(groupExtent.y + groupExtent.height, extent.y + extent.height);
+            groupExtent = {left, top, right - left, bottom - top};
+        }
+        const size_t index = groupCalls.size();
+        if (groupPaths.size() <= index) groupPaths.resize(index + 1);
+        if (groupPens.size() <= index) groupPens.resize(index + 1, Pen(Color(0u)));
+        if (groupColours.size() <= index) groupColours.resize(index + 1);
+        groupPaths[index] = path;
+        const Color colour = pen ? pen->GetColor() : static_cast<const SolidBrush*>(brush)->GetColor();
+        if (pen) groupPens[index] = *pen;
+        groupColours[index] = colour;
+        DrawState kept;
+        kept.world = state.world;
+        kept.smoothing = state.smoothing;
+        groupCalls.push_back({pen != nullptr, kept, index});
+        groupPoints += points.size();
+
+        const uint32_t argb = colour.GetValue();
+        const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
+        const uint64_t sizes[] = {style.size(), path.Types().size()};
+        const int32_t modes[] = {Antialiased(state.smoothing), static_cast<int32_t>(argb)};
+        char* at = groupKey.Append({Bytes(sizes), style, Bytes(modes), Bytes(linear), Bytes(path.Types())},
+                                   points.size() * 2 * sizeof(int32_t));
+        WritePoints(at, points, state.world, groupOrigin, kStampSubpixels);
+        return true;
+    }
+
+    // Draws a kept call under `state` (the call's own, or moved into a picture).
+    void DrawKept(const GroupCall& call, const DrawState& state) {
+        const GraphicsPath& path = groupPaths[call.index];
+        if (call.stroke) {
+            const Pen& pen = groupPens[call.index];
+            if (!Stroke(state, pen, path)) cairo->DrawPath(state, pen, path, 0);
+        } else {
+            const SolidBrush brush(groupColours[call.index]);
+            if (!Fill(state, brush, path)) cairo->FillPath(state, brush, path, 0);
+        }
+    }
+
+    // Draws the kept calls into a picture with the group's first point at its quarter-pixel
+    // phase next to pixel (ix, iy); nothing should AGG refuse one of them.
+    std::optional<GroupPicture> DrawPicture(double ix, double iy) {
+        const int phaseX = static_cast<int>(std::lround((groupOrigin.x - ix) * kStampPhases));
+        const int phaseY = static_cast<int>(std::lround((groupOrigin.y - iy) * kStampPhases));
+        GroupPicture picture;
+        picture.dx = static_cast<int>(std::floor(groupExtent.x - kClipMargin - ix));
+        picture.dy = static_cast<int>(std::floor(groupExtent.y - kClipMargin - iy));
+        const int width = static_cast<int>(std::ceil(groupExtent.x + groupExtent.width + kClipMargin - ix)) -
+                          picture.dx + 1;
+        const int height = static_cast<int>(std::ceil(groupExtent.y + groupExtent.height + kClipMargin - iy)) -
+                           picture.dy + 1;
+        std::vector<uint32_t> scratch(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+        // Drawn into the picture's own pixels, and back on the canvas however drawing ends.
+        struct Restore {
+            PixelCanvasImpl& impl;
+            ~Restore() {
+                impl.stamping = true;
+                impl.AttachCanvas();
+            }
+        } restore{*this};
+        buffer.attach(reinterpret_cast<agg::int8u*>(scratch.data()), static_cast<unsigned>(width),
+                      static_cast<unsigned>(height), width * 4);
+        stamping = false;
+        const double shiftX = phaseX / double(kStampPhases) - groupOrigin.x - picture.dx;
+        const double shiftY = phaseY / double(kStampPhases) - groupOrigin.y - picture.dy;
+        for (const GroupCall& call : groupCalls) {
+            DrawState moved = call.state;
+            moved.world.Translate(shiftX, shiftY, MatrixOrderAppend);
+            const GraphicsPath& path = groupPaths[call.index];
+            const bool drawn = call.stroke ? Stroke(moved, groupPens[call.index], path)
+                                           : Fill(moved, SolidBrush(groupColours[call.index]), path);
+            if (!drawn) return std::nullopt;
+        }
+        // Rows keep only their painted stretch.
+        picture.rows.reserve(static_cast<size_t>(height));
+        for (int y = 0; y < height; ++y) {
+            const uint32_t* row = scratch.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+            int first = 0;
+            while (first < width && row[first] == 0) ++first;
+            int last = width;
+            while (last > first && row[last - 1] == 0) --last;
+            // Rounded up to whole fours of pixels with clear ones, which Paint blends four at a time.
+            const int length = last > first ? (last - first + 3) / 4 * 4 : 0;
+            picture.rows.push_back({first, length, picture.pixels.size()});
+            picture.pixels.insert(picture.pixels.end(), row + first, row + last);
+            picture.pixels.resize(picture.rows.back().at + static_cast<size_t>(length), 0);
+        }
+        return picture;
+    }
+
+    // Paints a picture over the canvas, its place taken from pixel (ix, iy); what falls off the
+    // canvas is cut.
+    void Paint(const GroupPicture& picture, int ix, int iy) {
+        const int width = static_cast<int>(buffer.width());
+        const int height = static_cast<int>(buffer.height());
+        for (size_t r = 0; r < picture.rows.size(); ++r) {
+            const PictureRow& row = picture.rows[r];
+            const int y = iy + picture.dy + static_cast<int>(r);
+            if (row.length == 0 || y < 0 || y >= height) continue;
+            uint32_t* target = reinterpret_cast<uint32_t*>(buffer.row_ptr(y));
+            const uint32_t* source = picture.pixels.data() + row.at;
+            const int left = ix + picture.dx + row.x;
+            const int from = std::max(0, -left);
+            const int to = std::min(row.length, width - left);
+            // An opaque pixel keeps nothing below it and a clear one keeps all, exactly: the row is
+            // blended whole, without a branch per pixel.
+            if (to > from) OverPixels(target + left + from, source + from, to - from);
+        }
+    }
+
+    // Makes room for `cost` more bytes of stamps and pictures: when they would pass the cap, both
+    // are emptied and fill again.
+    void MakeRoom(size_t cost) {
+        if (stampBytes + cost <= kMaxStampBytes) return;
+        stamps.clear();
+        pictures.clear();
+        stampBytes = 0;
     }
 
     // Draws the geometry that `add` puts into the rasterizer under a world transform. A shape drawn
@@ -480,37 +789,53 @@ private:
         }
     }
 
-    // Builds a shape's key in one pass: its hash, `head`, and the path's points relative to
-    // `origin` (device pixels) at 1/`subpixels` pixel. The hash leads, so that the caches need
-    // not hash the key again (ShapeKeyHash).
-    static void BuildShapeKey(std::string& key, std::string_view head, const std::vector<PointD>& points,
+    // Builds a shape's key: its hash, `head`, and the path's points relative to `origin` (device
+    // pixels) at 1/`subpixels` pixel. The hash leads, so that the caches need not hash the key
+    // again (ShapeKeyHash).
+    static void BuildShapeKey(KeyBuffer& key, std::string_view head, const std::vector<PointD>& points,
                               const Matrix& world, const PointD& origin, double subpixels) {
-        key.resize(sizeof(uint64_t) + head.size() + points.size() * 2 * sizeof(int32_t));
-        char* out = key.data() + sizeof(uint64_t);
-        std::memcpy(out, head.data(), head.size());
-        out += head.size();
-        uint64_t hash = kHashSeed;
-        for (size_t i = 0; i < head.size(); i += sizeof(uint64_t)) {
-            uint64_t word = 0;
-            std::memcpy(&word, head.data() + i, std::min(sizeof word, head.size() - i));
-            hash = (hash ^ word) * kHashPrime;
-        }
+        key.Clear();
+        key.Grow(sizeof(uint64_t));
+        WritePoints(key.Append({head}, points.size() * 2 * sizeof(int32_t)), points, world, origin, subpixels);
+        FinishKey(key);
+    }
+
+    // Writes the points relative to `origin` (device pixels) at 1/`subpixels` pixel, two int32_t each.
+    static void WritePoints(char* out, const std::vector<PointD>& points, const Matrix& world, const PointD& origin,
+                            double subpixels) {
         for (const PointD& p : points) {
             const PointD d = world.TransformPoint(p);
             const int32_t q[] = {agg::iround((d.x - origin.x) * subpixels), agg::iround((d.y - origin.y) * subpixels)};
             std::memcpy(out, q, sizeof q);
             out += sizeof q;
-            hash = (hash ^ ((uint64_t{static_cast<uint32_t>(q[0])} << 32) | static_cast<uint32_t>(q[1]))) * kHashPrime;
+        }
+    }
+
+    // Hashes what follows the key's leading hash into it, and returns it.
+    static uint64_t FinishKey(KeyBuffer& buffer) {
+        const std::string_view key = buffer.View();
+        uint64_t hash = kHashSeed;
+        size_t i = sizeof(uint64_t);
+        for (; i + sizeof(uint64_t) <= key.size(); i += sizeof(uint64_t)) {
+            uint64_t word;
+            std::memcpy(&word, key.data() + i, sizeof word);
+            hash = (hash ^ word) * kHashPrime;
+        }
+        if (i < key.size()) {
+            uint64_t word = 0;
+            std::memcpy(&word, key.data() + i, key.size() - i);
+            hash = (hash ^ word) * kHashPrime;
         }
         // Multiplying carries bits only upwards: fold the high ones down, as the seen table and
         // the caches' buckets go by the low ones (MurmurHash3's finaliser).
         hash = (hash ^ (hash >> 33)) * 0xFF51AFD7ED558CCDu;
         hash = (hash ^ (hash >> 33)) * 0xC4CEB9FE1A85EC53u;
         hash ^= hash >> 33;
-        std::memcpy(key.data(), &hash, sizeof hash);
+        std::memcpy(buffer.Data(), &hash, sizeof hash);
+        return hash;
     }
 
-    static uint64_t KeyHash(const std::string& key) { return ShapeKeyHash{}(key); }
+    static uint64_t KeyHash(const KeyBuffer& key) { return ShapeKeyHash{}(key.View()); }
 
     // Whether the hash was met before; remembers it when not (a newer shape takes an older one's slot).
     bool SeenBefore(uint64_t hash) {
@@ -530,25 +855,24 @@ private:
         const std::vector<PointD>& points = path.Points();
         if (points.empty()) return false;
         const PointD origin = state.world.TransformPoint(points[0]);
-        std::string& head = keyHead;
         const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
-        AssignBytes(head, {style, Bytes(linear), Bytes(path.Types())});
-        std::string& key = outlineKey;
-        BuildShapeKey(key, head, points, state.world, origin, kOutlineSubpixels);
+        keyHead.Assign({style, Bytes(linear), Bytes(path.Types())});
+        KeyBuffer& key = outlineKey;
+        BuildShapeKey(key, keyHead.View(), points, state.world, origin, kOutlineSubpixels);
         if (!SeenBefore(KeyHash(key))) return false;
-        auto found = outlines.find(key);
+        auto found = outlines.find(key.View());
         if (found == outlines.end()) {
             std::vector<OutlineVertex> outline;
             collecting = &outline;
             collectOrigin = origin;
             add(state.world);
             collecting = nullptr;
-            const size_t cost = outline.size() * sizeof(OutlineVertex) + key.size() + kStampOverhead;
+            const size_t cost = outline.size() * sizeof(OutlineVertex) + key.Size() + kStampOverhead;
             if (outlineBytes + cost > kMaxOutlineBytes) {  // full: start again rather than grow
                 outlines.clear();
                 outlineBytes = 0;
             }
-            found = outlines.emplace(key, std::move(outline)).first;
+            found = outlines.emplace(std::string(key.View()), std::move(outline)).first;
             outlineBytes += cost;
         }
         for (const OutlineVertex& v : found->second) {
@@ -588,14 +912,14 @@ private:
         const int phaseY = static_cast<int>(std::lround((origin.y - iy) * kStampPhases));
         // The key: the style, the smoothing, the phase, the transform less its translation, and the
         // figure relative to its first point in device pixels, at AGG's own 1/256 pixel.
-        std::string& head = keyHead;
         const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
         const int32_t modes[] = {Antialiased(state.smoothing), phaseX, phaseY};
-        AssignBytes(head, {style, Bytes(linear), Bytes(modes), Bytes(path.Types())});
+        keyHead.Assign({style, Bytes(linear), Bytes(modes), Bytes(path.Types())});
+        const std::string_view head = keyHead.View();
         // A shape met for the first time costs only its key: most shapes of a map are drawn once.
         BuildShapeKey(stampKey, head, points, state.world, origin, kStampSubpixels);
         if (!SeenBefore(KeyHash(stampKey))) return false;
-        auto found = stamps.find(stampKey);
+        auto found = stamps.find(stampKey.View());
         if (found == stamps.end()) {
             // Rasterized with the first point at its quarter-pixel phase next to the origin.
             Matrix shifted = state.world;
@@ -607,12 +931,9 @@ private:
             agg::render_scanlines(rasterizer, packedScanline, storage);
             std::vector<agg::int8u> coverage(storage.byte_size());
             storage.serialize(coverage.data());
-            const size_t cost = coverage.size() + stampKey.size() + kStampOverhead;
-            if (stampBytes + cost > kMaxStampBytes) {  // full: start again rather than grow
-                stamps.clear();
-                stampBytes = 0;
-            }
-            found = stamps.emplace(stampKey, std::move(coverage)).first;
+            const size_t cost = coverage.size() + stampKey.Size() + kStampOverhead;
+            MakeRoom(cost);
+            found = stamps.emplace(std::string(stampKey.View()), std::move(coverage)).first;
             stampBytes += cost;
         }
         agg::serialized_scanlines_adaptor_aa8 stamp(found->second.data(), static_cast<unsigned>(found->second.size()),
@@ -627,14 +948,15 @@ private:
     void Start(int smoothing, int fillMode, const RectD& bounds, double reach) {
         rasterizer.reset();
         const double margin = reach + kClipMargin;
+        const double width = buffer.width();
+        const double height = buffer.height();
         const bool inside = bounds.x - margin >= 0 && bounds.y - margin >= 0 &&
-                            bounds.x + bounds.width + margin <= bitmap.GetWidth() &&
-                            bounds.y + bounds.height + margin <= bitmap.GetHeight();
+                            bounds.x + bounds.width + margin <= width && bounds.y + bounds.height + margin <= height;
         clipping = !inside;
         if (inside) {
             rasterizer.reset_clipping();
         } else {
-            rasterizer.clip_box(0, 0, bitmap.GetWidth(), bitmap.GetHeight());
+            rasterizer.clip_box(0, 0, width, height);
         }
         rasterizer.filling_rule(fillMode == FillModeAlternate ? agg::fill_even_odd : agg::fill_non_zero);
         // The rasterizer builds a table from the gamma function: only when the mode changes.
@@ -848,16 +1170,30 @@ private:
     bool stamping = true;
     // The stamp cache: coverage of shapes drawn more than once, by key, and the hashes of keys
     // seen once, so that a shape drawn only once costs no more than its key.
-    std::unordered_map<std::string, std::vector<agg::int8u>, ShapeKeyHash> stamps;
+    ShapeMap<std::vector<agg::int8u>> stamps;
     std::vector<uint64_t> seen;  // kSeenSlots hashes, by their low bits
     size_t stampBytes = 0;
-    std::string stampKey;
-    std::string strokeStyle;
-    std::string keyHead;
+    KeyBuffer stampKey;
+    KeyBuffer strokeStyle;
+    KeyBuffer keyHead;
+    // The open group: its depth, whether its calls are being kept, the calls and what they draw
+    // with (pools whose memory is kept from group to group), its key, first point and extent.
+    int groupDepth = 0;
+    bool grouping = false;
+    std::vector<GroupCall> groupCalls;
+    std::vector<GraphicsPath> groupPaths;
+    std::vector<Pen> groupPens;
+    std::vector<Color> groupColours;
+    KeyBuffer groupKey;
+    size_t groupPoints = 0;
+    PointD groupOrigin;
+    RectD groupExtent;
+    // Pictures of groups drawn more than once, by key; they share the stamps' bytes.
+    ShapeMap<GroupPicture> pictures;
     // Outlines of shapes drawn more than once, by key, relative to their first point.
-    std::unordered_map<std::string, std::vector<OutlineVertex>, ShapeKeyHash> outlines;
+    ShapeMap<std::vector<OutlineVertex>> outlines;
     size_t outlineBytes = 0;
-    std::string outlineKey;
+    KeyBuffer outlineKey;
     std::vector<OutlineVertex>* collecting = nullptr;  // the outline being kept, while it is made
     PointD collectOrigin;
     // The clip as coverage per device pixel, made when the clip changes.
@@ -900,27 +1236,38 @@ namespace {
 // A drawing call: through AGG when the engine is AGG and `agg` draws it (answering true), otherwise
 // through the Cairo canvas on the same pixels.
 template <typename AggCall, typename CairoCall>
-Status Route(PixelCanvasImpl* impl, RasterEngine engine, AggCall agg, CairoCall viaCairo) {
+Status Route(PixelCanvasImpl* impl, RasterEngine engine, const DrawState& state, AggCall agg, CairoCall viaCairo) {
     if (!impl || !impl->cairo) return WrongState;
     if (engine == RasterEngine::Agg) {
         bool drawn = false;
-        const Status st = Guarded([&] { drawn = agg(*impl); });
+        const Status st = Guarded([&] {
+            // A clipped call cannot join a group's picture: what the group kept is drawn first.
+            if (state.clip || (state.containerClips && !state.containerClips->empty())) impl->FlushGroup();
+            drawn = agg(*impl);
+        });
         if (st != Ok || drawn) return st;
+        const Status flushed = Guarded([&] { impl->FlushGroup(); });  // before Cairo draws over it
+        if (flushed != Ok) return flushed;
     }
     return viaCairo(*impl->cairo);
+}
+
+// Draws what an open group kept, before the pixels are read or drawn on by Cairo.
+void FlushGroup(PixelCanvasImpl* impl) {
+    if (impl && impl->Grouping()) Guarded([&] { impl->FlushGroup(); });
 }
 
 }  // namespace
 
 Status PixelCanvas::DrawPath(const DrawState& state, const Pen& pen, const GraphicsPath& path, int tag) {
     return Route(
-        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Stroke(state, pen, path); },
+        impl_.get(), engine_, state, [&](PixelCanvasImpl& agg) { return agg.Stroke(state, pen, path); },
         [&](RasterCanvas& cairo) { return cairo.DrawPath(state, pen, path, tag); });
 }
 
 Status PixelCanvas::FillPath(const DrawState& state, const Brush& brush, const GraphicsPath& path, int tag) {
     return Route(
-        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, path); },
+        impl_.get(), engine_, state, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, path); },
         [&](RasterCanvas& cairo) { return cairo.FillPath(state, brush, path, tag); });
 }
 
@@ -932,13 +1279,13 @@ Status PixelCanvas::DrawLine(const DrawState& state, const Pen& pen, const Point
         line.AppendRaw(to, PathPointLine);
         return agg.Stroke(state, pen, line);
     };
-    return Route(impl_.get(), engine_, viaAgg,
+    return Route(impl_.get(), engine_, state, viaAgg,
                  [&](RasterCanvas& cairo) { return cairo.DrawLine(state, pen, from, to, tag); });
 }
 
 Status PixelCanvas::FillRectangle(const DrawState& state, const Brush& brush, const RectD& rect, int tag) {
     return Route(
-        impl_.get(), engine_, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, RectanglePath(rect)); },
+        impl_.get(), engine_, state, [&](PixelCanvasImpl& agg) { return agg.Fill(state, brush, RectanglePath(rect)); },
         [&](RasterCanvas& cairo) { return cairo.FillRectangle(state, brush, rect, tag); });
 }
 
@@ -947,13 +1294,24 @@ Status PixelCanvas::FillEllipse(const DrawState& state, const Brush& brush, cons
         GraphicsPath ellipse(FillModeWinding);
         return ellipse.AddEllipse(rect) == Ok && agg.Fill(state, brush, ellipse);
     };
-    return Route(impl_.get(), engine_, viaAgg,
+    return Route(impl_.get(), engine_, state, viaAgg,
                  [&](RasterCanvas& cairo) { return cairo.FillEllipse(state, brush, rect, tag); });
 }
 
 Status PixelCanvas::DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) {
     if (!impl_ || !impl_->cairo) return WrongState;
+    FlushGroup(impl_.get());
     return impl_->cairo->DrawImage(state, image, dest, tag);
+}
+
+void PixelCanvas::BeginGroup() {
+    if (impl_ && engine_ == RasterEngine::Agg) impl_->BeginGroup();
+}
+
+void PixelCanvas::EndGroup() {
+    if (!impl_ || engine_ != RasterEngine::Agg) return;
+    // Should the picture fail, the calls are drawn one by one.
+    if (Guarded([&] { impl_->EndGroup(); }) != Ok) Guarded([&] { impl_->DrawKeptCalls(); });
 }
 
 size_t PixelCanvas::StampCacheBytes() const { return impl_ ? impl_->StampBytes() : 0; }
@@ -963,16 +1321,19 @@ void PixelCanvas::SetStampCache(bool on) {
 }
 
 Status PixelCanvas::WritePng(const std::string& path) const {
+    FlushGroup(impl_.get());
     if (!impl_ || !impl_->cairo) return WrongState;
     return impl_->cairo->WritePng(path);
 }
 
 Color PixelCanvas::GetPixel(int x, int y) const {
+    FlushGroup(impl_.get());
     if (!impl_ || !impl_->cairo) return Color(0u);
     return impl_->cairo->GetPixel(x, y);
 }
 
 std::unique_ptr<Image> PixelCanvas::Snapshot() const {
+    FlushGroup(impl_.get());
     if (!impl_ || !impl_->cairo) return nullptr;
     return impl_->cairo->Snapshot();
 }

@@ -43,6 +43,10 @@ public:
     Status FillRectangle(const DrawState& state, const Brush& brush, const RectD& rect, int tag) override;
     Status FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) override;
     Status DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) override;
+    // With the AGG engine and the stamp cache on, a group's calls are kept and, once the same
+    // group has come twice, painted from a picture of it (docs/graphics.md).
+    void BeginGroup() override;
+    void EndGroup() override;
 
     // The cache of repeated shapes (AGG only; on by default): stamps held in bytes, at most 16 MiB
     // (docs/graphics.md). Turned off, every shape is rasterized where it is drawn.

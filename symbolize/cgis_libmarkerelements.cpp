@@ -45,6 +45,44 @@ bool IsArrowUsage(int32_t usage) {
 }
 
 
+// The figure of the element being drawn. A marker's figures are built, drawn and done with one
+// after another, and a map draws thousands of markers, so each thread keeps one figure with its
+// memory (up to kKeptFigurePoints points); a figure needed while that one is in use is its own.
+class ElementFigure {
+public:
+    ElementFigure() : path_(Claim()) {}
+    ~ElementFigure() {
+        Slot& slot = Kept();
+        if (&path_ != &slot.path) return;
+        slot.used = false;
+        if (slot.path.Points().capacity() > kKeptFigurePoints) slot.path = Pictor::GraphicsPath();
+    }
+    ElementFigure(const ElementFigure&) = delete;
+    ElementFigure& operator=(const ElementFigure&) = delete;
+    Pictor::GraphicsPath& Get() { return path_; }
+
+private:
+    static constexpr size_t kKeptFigurePoints = 4096;
+    struct Slot {
+        Pictor::GraphicsPath path;
+        bool used = false;
+    };
+    static Slot& Kept() {
+        thread_local Slot slot;
+        return slot;
+    }
+    Pictor::GraphicsPath& Claim() {
+        Slot& slot = Kept();
+        if (slot.used) return own_;
+        slot.used = true;
+        slot.path.Reset();
+        return slot.path;
+    }
+
+    Pictor::GraphicsPath own_;
+    Pictor::GraphicsPath& path_;
+};
+
 }  // namespace
 
 void CGIS_LibMarkerSymbolize::ProcessLines(const IGIS_LibMarkerSymbol* libMarker, const SymbolizeInfo* info,
@@ -79,7 +117,8 @@ void CGIS_LibMarkerSymbolize::ProcessLines(const IGIS_LibMarkerSymbol* libMarker
         return;
     }
 
-    Pictor::GraphicsPath path;
+    ElementFigure figure;
+    Pictor::GraphicsPath& path = figure.Get();
     path.AddLines(line.points.data(), static_cast<int>(line.points.size()));
     if (line.closed) path.CloseFigure();
     // A usage-6 line fills with the ordinary tag.
@@ -105,7 +144,8 @@ void CGIS_LibMarkerSymbolize::ProcessRect(const IGIS_LibMarkerSymbol* libMarker,
         return;
     }
 
-    Pictor::GraphicsPath path;
+    ElementFigure figure;
+    Pictor::GraphicsPath& path = figure.Get();
     path.AddRectangle(rect.x, rect.y, rect.width, rect.height);
     ElementDraw draw{tag, kTagSymbolFill};
     // A rectangle with a text index is the box of a text, never drawn as a rectangle.
@@ -140,7 +180,8 @@ void CGIS_LibMarkerSymbolize::ProcessEllipse(const IGIS_LibMarkerSymbol* libMark
         return;
     }
 
-    Pictor::GraphicsPath path;
+    ElementFigure figure;
+    Pictor::GraphicsPath& path = figure.Get();
     path.AddEllipse(ellipse.centerX - ellipse.radiusX, ellipse.centerY - ellipse.radiusY,
                     2.0 * ellipse.radiusX, 2.0 * ellipse.radiusY);
     DrawElementFigure(libMarker, info, resource, element, &path, matrix, haloEnabled, {tag, kTagSymbolFill});
@@ -164,7 +205,8 @@ void CGIS_LibMarkerSymbolize::ProcessPath(const IGIS_LibMarkerSymbol* libMarker,
         return;
     }
 
-    Pictor::GraphicsPath path;
+    ElementFigure figure;
+    Pictor::GraphicsPath& path = figure.Get();
     AddPathFigure(pathElement, &path);
     DrawElementFigure(libMarker, info, resource, element, &path, matrix, haloEnabled, {tag, kTagSymbolFill});
     static_cast<void>(points);

@@ -57,6 +57,8 @@ void CGIS_LibMarkerSymbolize::Symbolize(IGIS_Symbol* symbol, const SymbolizeInfo
     symbolize::GuardMemory(kSymbolize, [&] {
         Pictor::Matrix matrix;
         if (!BuildMarkerTransform(&matrix, libMarker, info, points, resource)) return;
+        // One marker is one picture: a map draws the same one many times over.
+        const Pictor::GraphicsGroup group(info->graphics);
         if (!info->overrideColor && ValueOr(libMarker->GetFillBackground(), false)) {
             FillBackGround(libMarker, info, points, resource);
         }

@@ -47,6 +47,13 @@ public:
     virtual Status FillEllipse(const DrawState& state, const Brush& brush, const RectD& rect, int tag) = 0;
     // Draws the whole image scaled into `dest` (drawing units).
     virtual Status DrawImage(const DrawState& state, const Image& image, const RectD& dest, int tag) = 0;
+
+    // The calls between BeginGroup and the matching EndGroup draw one picture (a marker) that a
+    // map may draw many times over. A raster canvas may keep the finished picture and paint it
+    // again wherever the same calls come in the same order; what is drawn is the same either
+    // way. Groups nest and only the outermost counts; canvases that keep nothing ignore them.
+    virtual void BeginGroup() {}
+    virtual void EndGroup() {}
 };
 
 }  // namespace Pictor

@@ -92,6 +92,11 @@ public:
     Status BeginContainer();
     Status EndContainer();  // WrongState without an open container
 
+    // Marks the calls up to EndGroup as one picture (Canvas::BeginGroup); groups nest, and those
+    // still open when the Graphics goes are ended then. What is drawn is the same without them.
+    void BeginGroup();
+    void EndGroup();  // without an open group: nothing
+
     Status DrawPath(const Pen* pen, const GraphicsPath* path, int tag = 0);
     Status FillPath(const Brush* brush, const GraphicsPath* path, int tag = 0);
     Status DrawLine(const Pen* pen, const PointD& from, const PointD& to, int tag = 0);
@@ -121,6 +126,23 @@ private:
     std::vector<GraphicsPath> containerClips_;
     std::vector<Container> containers_;
     uint64_t baseClipId_ = 0;  // the clip id in force inside the innermost container before SetClip
+    int groups_ = 0;           // open groups
+};
+
+// Keeps a group open on a Graphics (which may be null) for the life of the object.
+class GraphicsGroup {
+public:
+    explicit GraphicsGroup(Graphics* graphics) : graphics_(graphics) {
+        if (graphics_ != nullptr) graphics_->BeginGroup();
+    }
+    ~GraphicsGroup() {
+        if (graphics_ != nullptr) graphics_->EndGroup();
+    }
+    GraphicsGroup(const GraphicsGroup&) = delete;
+    GraphicsGroup& operator=(const GraphicsGroup&) = delete;
+
+private:
+    Graphics* graphics_;
 };
 
 }  // namespace Pictor

@@ -2,12 +2,15 @@
 // symbol) through the service, onto a recording canvas.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "contracts/pictor/graphics.h"
@@ -16,6 +19,7 @@
 #include "host/marker_symbols.h"
 #include "host/resources.h"
 #include "host/stores.h"
+#include "pictor/pixel_canvas.h"
 #include "pictor/recording_canvas.h"
 #include "symbolize/symbolize.h"
 #include "tests/symbolize/symbolize_fixture.h"
@@ -637,6 +641,71 @@ TEST_F(LibMarkerColourTest, SymbolFillAreasWithoutAFillColourTakeTheLineColour) 
     resource_->SetColorTableName("");  // no table: the unset colour, which fills opaque white
     DrawMarker();
     EXPECT_EQ(FillColour(), 0xFFFFFFFFu);
+}
+
+// ---- repeated markers on the PNG canvas ----
+
+// A marker drawn again is painted from a picture of its first drawings; a marker that differs in
+// anything that shows must not be painted from another's. Drawn with the variant first, before
+// anything is kept, the same markers give the same picture.
+TEST_F(LibMarkerTest, MarkersThatDifferNeverShareAPicture) {
+    RectElement* box = resource_->Add<RectElement>();
+    box->x = 2;
+    box->y = 2;
+    box->width = 6;
+    box->height = 6;
+    box->filled = true;
+    box->fillColor = 0x3070C0;
+    AddLine(*resource_, {{0, 10}, {10, 0}})->lineWidth = 0.8;
+    marker_.SetSize(5, 5);
+    using Change = std::function<void(LibMarkerSymbol&, PointD&, Pictor::Graphics&)>;
+    const std::vector<std::pair<std::string, Change>> variants = {
+        {"colour", [](LibMarkerSymbol& m, PointD&, Pictor::Graphics&) { m.SetColor(0xC03030); }},
+        {"size", [](LibMarkerSymbol& m, PointD&, Pictor::Graphics&) { m.SetSize(5.3, 5.3); }},
+        {"angle", [](LibMarkerSymbol& m, PointD&, Pictor::Graphics&) { m.SetAngle(8); }},
+        {"sub-pixel phase", [](LibMarkerSymbol&, PointD& at, Pictor::Graphics&) { at.x += 0.5; }},
+        {"transparency", [](LibMarkerSymbol& m, PointD&, Pictor::Graphics&) { m.SetTransparency(40); }},
+        {"clip",
+         [](LibMarkerSymbol&, PointD& at, Pictor::Graphics& g) {
+             Pictor::GraphicsPath half;
+             half.AddRectangle(Pictor::RectD{at.x - 20, at.y - 20, 20, 40});
+             g.SetClip(&half);
+         }},
+    };
+    const PointD bases[] = {{20, 20}, {50, 20}, {80, 20}};
+    for (const auto& [what, change] : variants) {
+        const auto draw = [&](Pictor::Graphics& g, bool variant, PointD at) {
+            LibMarkerSymbol marker = marker_;
+            if (variant) change(marker, at, g);
+            SymbolizeInfo info = info_;
+            info.graphics = &g;
+            const int32_t one = 1;
+            GIS_GetSymbolizeObject()->Symbolize(&marker, &info, &at, &one);
+            g.ResetClip();
+        };
+        Pictor::PixelCanvas keptFirst(100, 100, Pictor::Color(255, 255, 255, 255));
+        Pictor::PixelCanvas variantFirst(100, 100, Pictor::Color(255, 255, 255, 255));
+        {
+            Pictor::Graphics g(&keptFirst);
+            for (const PointD& at : bases) draw(g, false, at);
+            draw(g, true, {50, 65});
+        }
+        {
+            Pictor::Graphics g(&variantFirst);
+            draw(g, true, {50, 65});
+            for (const PointD& at : bases) draw(g, false, at);
+        }
+        int worst = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                const Pictor::Color a = keptFirst.GetPixel(x, y);
+                const Pictor::Color b = variantFirst.GetPixel(x, y);
+                worst = std::max({worst, std::abs(a.GetA() - b.GetA()), std::abs(a.GetR() - b.GetR()),
+                                  std::abs(a.GetG() - b.GetG()), std::abs(a.GetB() - b.GetB())});
+            }
+        }
+        EXPECT_LE(worst, 1) << what;  // a level of rounding: pictures are blended in a second step
+    }
 }
 
 }  // namespace
