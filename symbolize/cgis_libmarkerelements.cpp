@@ -50,12 +50,11 @@ bool IsArrowUsage(int32_t usage) {
 // memory (up to kKeptFigurePoints points); a figure needed while that one is in use is its own.
 class ElementFigure {
 public:
-    ElementFigure() : path_(Claim()) {}
+    ElementFigure() : slot_(Kept()), path_(Claim()) {}
     ~ElementFigure() {
-        Slot& slot = Kept();
-        if (&path_ != &slot.path) return;
-        slot.used = false;
-        if (slot.path.Points().capacity() > kKeptFigurePoints) slot.path = Pictor::GraphicsPath();
+        if (&path_ != &slot_.path) return;
+        slot_.used = false;
+        if (slot_.path.Points().capacity() > kKeptFigurePoints) slot_.path = Pictor::GraphicsPath();
     }
     ElementFigure(const ElementFigure&) = delete;
     ElementFigure& operator=(const ElementFigure&) = delete;
@@ -72,13 +71,13 @@ private:
         return slot;
     }
     Pictor::GraphicsPath& Claim() {
-        Slot& slot = Kept();
-        if (slot.used) return own_;
-        slot.used = true;
-        slot.path.Reset();
-        return slot.path;
+        if (slot_.used) return own_;
+        slot_.used = true;
+        slot_.path.Reset();
+        return slot_.path;
     }
 
+    Slot& slot_;
     Pictor::GraphicsPath own_;
     Pictor::GraphicsPath& path_;
 };
