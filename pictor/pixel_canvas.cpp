@@ -158,6 +158,10 @@ constexpr size_t kMaxOutlineBytes = size_t{4} << 20;
 constexpr double kOutlineSubpixels = 1024.0;
 // A group of more calls than this is drawn call by call: a marker has a handful.
 constexpr size_t kMaxGroupCalls = 64;
+// After this many groups in a row met for the first time (markers along a line, each turned its
+// own way), groups are no longer kept, only keyed, until one comes again: keeping and then
+// drawing calls that never repeat cost 7 % on such markers.
+constexpr size_t kMaxGroupMisses = 32;
 // Shapes seen once are remembered by hash in a table of this many slots (8 bytes each, 512 KiB),
 // a newer shape taking an older one's slot.
 constexpr size_t kSeenSlots = size_t{1} << 16;
@@ -439,7 +443,7 @@ public:
         if (!bounds || !Usable(state)) return false;
         if (shape.IsEmpty()) return true;  // nothing to see
         const char style[] = {'F', static_cast<char>(shape.GetFillMode() == FillModeAlternate)};
-        if (grouping && Defer(state, nullptr, &brush, shape, *bounds, std::string_view(style, sizeof style)))
+        if ((grouping || keying) && Defer(state, nullptr, &brush, shape, *bounds, std::string_view(style, sizeof style)))
             return true;
         Start(state.smoothing, shape.GetFillMode(), *bounds, 0.0);
         DrawOrStamp(state, shape, *bounds, std::string_view(style, sizeof style), brush, false,
@@ -497,7 +501,7 @@ public:
         const int shape[] = {'S', pen.GetLineCap(), pen.GetLineJoin(), hairline};
         strokeStyle.Assign({Bytes(shape), Bytes(width), Bytes(miter), Bytes(dashes)});
         const std::string_view style = strokeStyle.View();
-        if (grouping && Defer(state, &pen, nullptr, path, Grown(*bounds, reach), style)) return true;
+        if ((grouping || keying) && Defer(state, &pen, nullptr, path, Grown(*bounds, reach), style)) return true;
         Start(state.smoothing, FillModeWinding, *bounds, reach);
         // Curves are flattened, and round joins and caps cut, finely enough for the device.
         const double scale = hairline ? 1.0 : std::max(device::MaxStretch(state.world) / std::sqrt(2.0), 1e-9);
@@ -523,6 +527,7 @@ public:
     size_t StampBytes() const { return stampBytes; }
     void SetStamping(bool on) {
         FlushGroup();
+        keying = false;
         stamping = on;
         if (!on) {
             stamps.clear();
@@ -544,15 +549,26 @@ public:
 
     void BeginGroup() {
         if (groupDepth++ > 0 || !stamping) return;
-        grouping = true;
         groupCalls.clear();
         groupKey.Clear();
         groupKey.Grow(sizeof(uint64_t));  // the hash, once the key is complete
         groupPoints = 0;
+        groupCallCount = 0;
+        grouping = !keyOnly;
+        keying = keyOnly;
     }
 
     void EndGroup() {
-        if (groupDepth == 0 || --groupDepth > 0 || !grouping) return;
+        if (groupDepth == 0 || --groupDepth > 0) return;
+        if (keying) {  // drawn already: only whether it came before counts
+            keying = false;
+            if (groupPoints > 0 && SeenBefore(FinishGroupKey())) {
+                keyOnly = false;
+                groupMisses = 0;
+            }
+            return;
+        }
+        if (!grouping) return;
         if (groupCalls.empty()) {
             grouping = false;
             return;
@@ -562,17 +578,15 @@ public:
             FlushGroup();
             return;
         }
-        // The picture is drawn at the first point's quarter-pixel phase, which the key ends with.
-        const double ix = std::floor(groupOrigin.x);
-        const double iy = std::floor(groupOrigin.y);
-        const int32_t phase[] = {static_cast<int32_t>(std::lround((groupOrigin.x - ix) * kStampPhases)),
-                                 static_cast<int32_t>(std::lround((groupOrigin.y - iy) * kStampPhases))};
-        groupKey.Append({Bytes(phase)});
-        if (!SeenBefore(FinishKey(groupKey))) {
+        if (!SeenBefore(FinishGroupKey())) {
             FlushGroup();
+            keyOnly = ++groupMisses >= kMaxGroupMisses;
             return;
         }
+        groupMisses = 0;
         grouping = false;
+        const double ix = std::floor(groupOrigin.x);
+        const double iy = std::floor(groupOrigin.y);
         auto found = pictures.find(groupKey.View());
         if (found == pictures.end()) {
             std::optional<GroupPicture> drawn = DrawPicture(ix, iy);
@@ -589,6 +603,17 @@ public:
         }
         Paint(found->second, static_cast<int>(ix), static_cast<int>(iy));
         groupCalls.clear();
+    }
+
+    // Completes the open group's key with the first point's quarter-pixel phase, at which its
+    // picture is drawn, and returns its hash.
+    uint64_t FinishGroupKey() {
+        const double ix = std::floor(groupOrigin.x);
+        const double iy = std::floor(groupOrigin.y);
+        const int32_t phase[] = {static_cast<int32_t>(std::lround((groupOrigin.x - ix) * kStampPhases)),
+                                 static_cast<int32_t>(std::lround((groupOrigin.y - iy) * kStampPhases))};
+        groupKey.Append({Bytes(phase)});
+        return FinishKey(groupKey);
     }
 
     // Draws the calls kept so far, call by call; the rest of the group is drawn as it comes.
@@ -643,12 +668,13 @@ private:
                const RectD& extent, std::string_view style) {
         const std::vector<PointD>& points = path.Points();
         const bool joins = !masked && (brush == nullptr || brush->GetType() == BrushType::Solid) &&
-                           groupCalls.size() < kMaxGroupCalls && groupPoints + points.size() <= kMaxStampPoints;
+                           groupCallCount < kMaxGroupCalls && groupPoints + points.size() <= kMaxStampPoints;
         if (!joins) {
+            keying = false;
             FlushGroup();
             return false;
         }
-        if (groupCalls.empty()) {
+        if (groupPoints == 0) {
             groupOrigin = state.world.TransformPoint(points[0]);
             groupExtent = extent;
         } else {
@@ -658,6 +684,11 @@ private:
             const double bottom = std::max(groupExtent.y + groupExtent.height, extent.y + extent.height);
             groupExtent = {left, top, right - left, bottom - top};
         }
+        groupPoints += points.size();
+        ++groupCallCount;
+        AppendToGroupKey(state, pen, brush, path, style);
+        if (keying) return false;  // drawn as it comes
+
         const size_t index = groupCalls.size();
         if (groupPaths.size() <= index) groupPaths.resize(index + 1);
         if (groupPens.size() <= index) groupPens.resize(index + 1, Pen(Color(0u)));
@@ -670,8 +701,15 @@ private:
         kept.world = state.world;
         kept.smoothing = state.smoothing;
         groupCalls.push_back({pen != nullptr, kept, index});
-        groupPoints += points.size();
+        return true;
+    }
 
+    // Appends a call to the open group's key: its style and colour, smoothing, transform less its
+    // translation, and its points relative to the group's first point.
+    void AppendToGroupKey(const DrawState& state, const Pen* pen, const Brush* brush, const GraphicsPath& path,
+                          std::string_view style) {
+        const std::vector<PointD>& points = path.Points();
+        const Color colour = pen ? pen->GetColor() : static_cast<const SolidBrush*>(brush)->GetColor();
         const uint32_t argb = colour.GetValue();
         const double linear[] = {state.world.M11(), state.world.M12(), state.world.M21(), state.world.M22()};
         const uint32_t sizes[] = {static_cast<uint32_t>(style.size()), static_cast<uint32_t>(path.Types().size())};
@@ -679,7 +717,6 @@ private:
         char* at = groupKey.Append({Bytes(sizes), style, Bytes(modes), Bytes(linear), Bytes(path.Types())},
                                    points.size() * 2 * sizeof(int32_t));
         WritePoints(at, points, state.world, groupOrigin, kStampSubpixels);
-        return true;
     }
 
     // Draws a kept call under `state` (the call's own, or moved into a picture).
@@ -1184,12 +1221,18 @@ private:
     // with (pools whose memory is kept from group to group), its key, first point and extent.
     int groupDepth = 0;
     bool grouping = false;
+    // After a run of groups met for the first time, groups are only keyed and drawn as they come
+    // (`keying`), until one comes again.
+    bool keyOnly = false;
+    bool keying = false;
+    size_t groupMisses = 0;
     std::vector<GroupCall> groupCalls;
     std::vector<GraphicsPath> groupPaths;
     std::vector<Pen> groupPens;
     std::vector<Color> groupColours;
     KeyBuffer groupKey;
     size_t groupPoints = 0;
+    size_t groupCallCount = 0;  // calls kept or keyed
     PointD groupOrigin;
     RectD groupExtent;
     // Pictures of groups drawn more than once, by key; they share the stamps' bytes.

@@ -429,6 +429,40 @@ TEST(PixelCanvasTest, AGroupCutShortDrawsEverythingInOrder) {
     EXPECT_EQ(canvas.GetPixel(55, 55).GetValue(), red.GetColor().GetValue());
 }
 
+// Groups that never come twice (markers along a line, each turned its own way) are soon only
+// keyed and drawn as they come; one that comes again is kept and painted from a picture again.
+TEST(PixelCanvasTest, GroupsThatNeverRepeatAreDrawnAsTheyCome) {
+    PixelCanvas grouped(kSide, kSide, kPaper);
+    PixelCanvas plain(kSide, kSide, kPaper);
+    const auto scene = [](Graphics& g, bool group) {
+        Look look;
+        look.size = 0.5;
+        for (int i = 0; i < 60; ++i) {  // turned a degree further each time
+            look.angle = i;
+            if (group) g.BeginGroup();
+            DrawLook(g, look, {10.0 + (i % 10) * 10, 10.0 + (i / 10) * 10});
+            if (group) g.EndGroup();
+        }
+        look.angle = 0;
+        for (int i = 0; i < 4; ++i) {
+            if (group) g.BeginGroup();
+            DrawLook(g, look, {10.0 + i * 25, 85});
+            if (group) g.EndGroup();
+        }
+    };
+    {
+        Graphics g(&grouped);
+        scene(g, true);
+    }
+    {
+        Graphics g(&plain);
+        scene(g, false);
+    }
+    // The same stamps of single shapes on both, and the repeated figure's picture.
+    EXPECT_GT(grouped.StampCacheBytes(), plain.StampCacheBytes());
+    EXPECT_TRUE(Agree(grouped, plain, "figures turned one by one, then repeated"));
+}
+
 // Input that neither engine can draw is refused by both with the same status, and draws nothing.
 TEST(PixelCanvasTest, BothEnginesRefuseTheSameInputAndDrawNothing) {
     const double far = 1e9;
