@@ -1110,41 +1110,46 @@ private:
         const bool opaque = (colour >> 24) == 255;
         const int width = static_cast<int>(buffer.width());
         const int height = static_cast<int>(buffer.height());
+        // One span of a row: `length` coverages from x, or a run of -length pixels of one.
+        const auto paintSpan = [&](uint32_t* row, int x, int length, const agg::int8u* covers) {
+            if (length < 0) {
+                const int end = std::min(x - length, width);
+                x = std::max(x, 0);
+                if (x >= end) return;
+                if (opaque && *covers == 255) {
+                    std::fill(row + x, row + end, colour);
+                    return;
+                }
+                const uint32_t paint = MultiplyChannels(colour, *covers);
+                const uint32_t keep = 255 - (paint >> 24);
+                for (; x < end; ++x) row[x] = paint + MultiplyChannels(row[x], keep);
+                return;
+            }
+            const int end = std::min(x + length, width);
+            if (x < 0) {
+                covers -= x;
+                x = 0;
+            }
+            for (; x < end; ++x, ++covers) {
+                if (opaque && *covers == 255) {
+                    row[x] = colour;
+                    continue;
+                }
+                const uint32_t paint = MultiplyChannels(colour, *covers);
+                row[x] = paint + MultiplyChannels(row[x], 255 - (paint >> 24));
+            }
+        };
         scanline.reset(source.min_x(), source.max_x());
         while (source.sweep_scanline(scanline)) {
             const int y = scanline.y();
             if (y < 0 || y >= height) continue;
             uint32_t* row = reinterpret_cast<uint32_t*>(buffer.row_ptr(y));
             auto span = scanline.begin();
-            for (unsigned spans = scanline.num_spans(); spans > 0; --spans, ++span) {
-                int x = span->x;
-                const agg::int8u* covers = span->covers;
-                if (span->len < 0) {  // a run of one coverage
-                    const int end = std::min(x - span->len, width);
-                    x = std::max(x, 0);
-                    if (x >= end) continue;
-                    if (opaque && *covers == 255) {
-                        std::fill(row + x, row + end, colour);
-                        continue;
-                    }
-                    const uint32_t paint = MultiplyChannels(colour, *covers);
-                    const uint32_t keep = 255 - (paint >> 24);
-                    for (; x < end; ++x) row[x] = paint + MultiplyChannels(row[x], keep);
-                    continue;
-                }
-                const int end = std::min(x + span->len, width);
-                if (x < 0) {
-                    covers -= x;
-                    x = 0;
-                }
-                for (; x < end; ++x, ++covers) {
-                    if (opaque && *covers == 255) {
-                        row[x] = colour;
-                        continue;
-                    }
-                    const uint32_t paint = MultiplyChannels(colour, *covers);
-                    row[x] = paint + MultiplyChannels(row[x], 255 - (paint >> 24));
-                }
+            // A serialized scanline reads the next span on ++: never step past the last one.
+            for (unsigned spans = scanline.num_spans();;) {
+                paintSpan(row, span->x, span->len, span->covers);
+                if (--spans == 0) break;
+                ++span;
             }
         }
     }
