@@ -256,6 +256,20 @@ TEST(PixelCanvasTest, RepeatedShapesAreStampedWithoutChangingThePicture) {
         graphics.FillPath(&brush, &path);
         ASSERT_LE(canvas.StampCacheBytes(), kCap);
     }
+
+    // Groups' pictures share the cap: a hundred of 250 × 250 pixels, each drawn twice, would take 25 MB.
+    PixelCanvas large(300, 300, kPaper);
+    Graphics onLarge(&large);
+    for (int group = 0; group < 100; ++group) {
+        const SolidBrush shade(Color(255, group, 0, 0));
+        for (int twice = 0; twice < 2; ++twice) {
+            onLarge.BeginGroup();
+            onLarge.FillRectangle(&shade, RectD{10, 10, 250, 250});
+            onLarge.EndGroup();
+            ASSERT_LE(large.StampCacheBytes(), kCap);
+        }
+    }
+    EXPECT_GT(large.StampCacheBytes(), 0u);
 }
 
 // One small figure (an open curve and a self-crossing star), filled and stroked; each variant
