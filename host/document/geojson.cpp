@@ -16,6 +16,16 @@ constexpr const char* kGeometryTypes =
 constexpr size_t kMinLinePositions = 2;
 constexpr size_t kMinRingPositions = 3;
 
+// Paths of a feature and of its geometry, by GeoFeature::index; made only for messages.
+std::string FeaturePath(size_t index) {
+    if (index == GeoFeature::kWhole || index == GeoFeature::kBare) return "$";
+    return "$.features[" + std::to_string(index) + "]";
+}
+
+std::string GeometryPath(size_t index) {
+    return index == GeoFeature::kBare ? "$" : FeaturePath(index) + ".geometry";
+}
+
 // A value read only far enough to name it in a message and to test its type: its kind, a scalar's
 // value, a container's number of members or elements.
 struct Summary {
@@ -30,6 +40,9 @@ struct Summary {
             return DescribeContainer(type == Json::value_t::array, count);
         }
         return Describe(scalar);
+    }
+    bool Names(std::string_view name) const {
+        return Is(Json::value_t::string) && scalar.get_ref<const std::string&>() == name;
     }
     // The value as a "type" member: its string, or empty.
     std::string TypeName() const { return Is(Json::value_t::string) ? scalar.get<std::string>() : std::string(); }
@@ -156,36 +169,39 @@ public:
 
     bool Over() const { return over_; }
 
-    bool Feature(FeatureText& f, const std::string& path, size_t index) {
-        if (!f.self.Is(Json::value_t::object) || f.type.TypeName() != "Feature") {
-            reader_.Expected(path, "a GeoJSON Feature", f.self.Text());
+    bool Feature(FeatureText& f, size_t index) {
+        index_ = index;
+        if (!f.self.Is(Json::value_t::object) || !f.type.Names("Feature")) {
+            reader_.Expected(FeaturePath(index), "a GeoJSON Feature", f.self.Text());
             return false;
         }
         if (f.properties.present && !f.properties.Is(Json::value_t::object) &&
             !f.properties.Is(Json::value_t::null)) {
-            reader_.Expected(ChildPath(path, "properties"), "an object or null", f.properties.Text());
+            reader_.Expected(FeaturePath(index) + ".properties", "an object or null", f.properties.Text());
             return false;
         }
         Json properties = f.properties.Is(Json::value_t::object) ? std::move(f.wanted) : Json();
         if (!f.geometry.self.present) {
-            reader_.Expected(path, "a Feature with a \"geometry\" (null when it has none)", f.self.Text());
+            reader_.Expected(FeaturePath(index), "a Feature with a \"geometry\" (null when it has none)",
+                             f.self.Text());
             return false;
         }
         // A feature without a place is not drawn, but it is read: it counts like any other.
-        if (f.geometry.self.Is(Json::value_t::null)) return CountFeature(path);
-        return Geometry(f.geometry, std::move(properties), ChildPath(path, "geometry"), index);
+        if (f.geometry.self.Is(Json::value_t::null)) return CountFeature(false);
+        return Geometry(f.geometry, std::move(properties), index);
     }
 
-    bool Geometry(GeometryText& g, Json properties, const std::string& path, size_t index) {
+    bool Geometry(GeometryText& g, Json properties, size_t index) {
+        index_ = index;
         const std::string type = g.type.TypeName();
         if (!g.self.Is(Json::value_t::object) || !g.hasCoordinates) {
-            reader_.Expected(path, std::string(kGeometryTypes) + " with \"coordinates\"", g.self.Text());
+            reader_.Expected(GeometryPath(index), std::string(kGeometryTypes) + " with \"coordinates\"",
+                             g.self.Text());
             return false;
         }
-        if (!CountFeature(path)) return false;
+        if (!CountFeature(true)) return false;
         GeoFeature out{Geometry::Point, {}, {}, std::move(properties), index, type};
         coordinates_ = &g.coordinates;
-        base_ = ChildPath(path, "coordinates");
         at_.clear();
         Coordinates::Cursor c;
         bool ok = false;
@@ -215,9 +231,9 @@ public:
             ok = Each(c, "an array of polygons", [&](Coordinates::Cursor& polygon) { return Rings(polygon, out); });
         } else {
             if (g.type.present) {
-                reader_.Expected(ChildPath(path, "type"), kGeometryTypes, g.type.Text());
+                reader_.Expected(GeometryPath(index) + ".type", kGeometryTypes, g.type.Text());
             } else {
-                reader_.Expected(path, kGeometryTypes, g.self.Text());
+                reader_.Expected(GeometryPath(index), kGeometryTypes, g.self.Text());
             }
             return false;
         }
@@ -226,16 +242,17 @@ public:
         return ok;
     }
 
-    bool CountFeature(const std::string& path) {
+    // Over budget, the geometry is named, or the feature when it has none.
+    bool CountFeature(bool geometry) {
         if (++budget_.features <= GeometryBudget::kMaxFeatures) return true;
-        OverBudget(path, "features", GeometryBudget::kMaxFeatures);
+        OverBudget(geometry ? GeometryPath(index_) : FeaturePath(index_), GeometryBudget::FeaturesOver());
         return false;
     }
 
 private:
     // The path of the coordinate value being read.
     std::string Here() const {
-        std::string path = base_;
+        std::string path = GeometryPath(index_) + ".coordinates";
         for (size_t i : at_) path += "[" + std::to_string(i) + "]";
         return path;
     }
@@ -303,12 +320,12 @@ private:
     bool Spend(size_t points) {
         budget_.points += points;
         if (budget_.points <= GeometryBudget::kMaxPoints) return true;
-        OverBudget(Here(), "points", GeometryBudget::kMaxPoints);
+        OverBudget(Here(), GeometryBudget::PointsOver());
         return false;
     }
 
-    void OverBudget(const std::string& path, const char* what, size_t cap) {
-        if (!over_) reader_.Fail(path, "expected at most " + std::to_string(cap) + " " + what + " in a document");
+    void OverBudget(const std::string& path, std::string message) {
+        if (!over_) reader_.Fail(path, std::move(message));
         over_ = true;
     }
 
@@ -317,7 +334,7 @@ private:
     const std::function<void(GeoFeature&&)>& emit_;
     bool over_ = false;
     const Coordinates* coordinates_ = nullptr;
-    std::string base_;         // path of the coordinates being read
+    size_t index_ = 0;         // GeoFeature::index of the feature being read
     std::vector<size_t> at_;   // indices below it
 };
 
@@ -549,7 +566,7 @@ private:
     // FeatureCollection, keep it when its type is still to come, drop it otherwise.
     bool Deliver() {
         const size_t index = delivered_++;
-        if (root_.type.TypeName() == "FeatureCollection") return deliver_(std::move(current_), index);
+        if (root_.type.Names("FeatureCollection")) return deliver_(std::move(current_), index);
         if (!root_.type.present) pending_.push_back(std::move(current_));
         return true;
     }
@@ -568,13 +585,12 @@ private:
 // "type" came last are read now, a single Feature or bare geometry is read whole.
 bool ReadRoot(GeoJsonStream& stream, FeatureReader& features, Reader& featureReader) {
     if (features.Over()) return false;
-    const std::string list = ChildPath("$", "features");
     RootText& root = stream.Root();
     const std::string type = root.type.TypeName();
     if (type == "FeatureCollection") {
         if (!root.features.Is(Json::value_t::array)) {
             if (root.features.present) {
-                featureReader.Expected(list, "a \"features\" array", root.features.Text());
+                featureReader.Expected("$.features", "a \"features\" array", root.features.Text());
             } else {
                 featureReader.Expected(std::string("$"), "a \"features\" array", root.self.Text());
             }
@@ -583,14 +599,14 @@ bool ReadRoot(GeoJsonStream& stream, FeatureReader& features, Reader& featureRea
         // Kept only when "type" came after "features": then they are all of them.
         bool ok = true;
         for (size_t i = 0; i < stream.Pending().size() && !features.Over(); ++i) {
-            ok = features.Feature(stream.Pending()[i], list + "[" + std::to_string(i) + "]", i) && ok;
+            ok = features.Feature(stream.Pending()[i], i) && ok;
         }
         return ok && !features.Over();
     }
     if (type == "Feature") {
         root.feature.self = root.self;
         root.feature.type = root.type;
-        return features.Feature(root.feature, "$", GeoFeature::kWhole);
+        return features.Feature(root.feature, GeoFeature::kWhole);
     }
     if (type.empty()) {
         featureReader.Expected(std::string("$"), "a GeoJSON object with a \"type\"", root.self.Text());
@@ -598,16 +614,20 @@ bool ReadRoot(GeoJsonStream& stream, FeatureReader& features, Reader& featureRea
     }
     root.bare.self = root.self;
     root.bare.type = root.type;
-    return features.Geometry(root.bare, Json(), "$", GeoFeature::kBare);
+    return features.Geometry(root.bare, Json(), GeoFeature::kBare);
 }
 
 }  // namespace
 
-std::string GeoFeature::Path() const {
-    if (index == kBare) return "$";
-    if (index == kWhole) return "$.geometry";
-    return "$.features[" + std::to_string(index) + "].geometry";
+std::string GeometryBudget::FeaturesOver() {
+    return "expected at most " + std::to_string(kMaxFeatures) + " features in a document";
 }
+
+std::string GeometryBudget::PointsOver() {
+    return "expected at most " + std::to_string(kMaxPoints) + " points in a document";
+}
+
+std::string GeoFeature::Path() const { return GeometryPath(index); }
 
 bool ReadGeoJson(std::string_view text, Reader& reader, const std::set<std::string, std::less<>>& wanted,
                  GeometryBudget& budget, const std::function<void(GeoFeature&&)>& emit) {
@@ -616,11 +636,9 @@ bool ReadGeoJson(std::string_view text, Reader& reader, const std::set<std::stri
     Diagnostics faults;
     Reader featureReader(reader.File(), faults);
     FeatureReader features(featureReader, budget, emit);
-    const std::string list = ChildPath("$", "features");
-    const auto featurePath = [&](size_t i) { return list + "[" + std::to_string(i) + "]"; };
     bool ok = true;
     GeoJsonStream stream(wanted, [&](FeatureText&& f, size_t index) {
-        ok = features.Feature(f, featurePath(index), index) && ok;
+        ok = features.Feature(f, index) && ok;
         return !features.Over();
     });
     // One pass checks the text and reads the features; the budget may end it early.

@@ -21,6 +21,10 @@ struct GeometryBudget {
     static constexpr size_t kMaxPoints = 5000000;
     size_t features = 0;
     size_t points = 0;
+
+    // "expected at most 1000000 features in a document", and the same for points.
+    static std::string FeaturesOver();
+    static std::string PointsOver();
 };
 
 struct GeoFeature {

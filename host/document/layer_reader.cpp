@@ -279,8 +279,7 @@ public:
         for (size_t i = 0; i < at.Value().size(); ++i) {
             const Node f = at.At(i);
             if (++budget_.features > GeometryBudget::kMaxFeatures) {
-                reader_.Fail(f, "expected at most " + std::to_string(GeometryBudget::kMaxFeatures) +
-                                    " features in a document");
+                reader_.Fail(f, GeometryBudget::FeaturesOver());
                 return;
             }
             ReadInlineFeature(f, choice, layer);
@@ -391,8 +390,7 @@ public:
     bool Spend(const Node& at, size_t points) {
         budget_.points += points;
         if (budget_.points <= GeometryBudget::kMaxPoints) return true;
-        reader_.Fail(
-            at, "expected at most " + std::to_string(GeometryBudget::kMaxPoints) + " points in a document");
+        reader_.Fail(at, GeometryBudget::PointsOver());
         return false;
     }
 
@@ -473,13 +471,11 @@ public:
         budget_.features += data.unplaced + data.features.size();
         budget_.points += data.points;
         if (budget_.features > GeometryBudget::kMaxFeatures) {
-            file.Fail(std::string("$"), "expected at most " + std::to_string(GeometryBudget::kMaxFeatures) +
-                                            " features in a document");
+            file.Fail(std::string("$"), GeometryBudget::FeaturesOver());
             return false;
         }
         if (budget_.points > GeometryBudget::kMaxPoints) {
-            file.Fail(std::string("$"), "expected at most " + std::to_string(GeometryBudget::kMaxPoints) +
-                                            " points in a document");
+            file.Fail(std::string("$"), GeometryBudget::PointsOver());
             return false;
         }
         return true;
