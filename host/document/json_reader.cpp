@@ -590,9 +590,17 @@ std::optional<Json> Parse(std::string_view text, Reader& reader) {
     if (!CheckStructure(text, reader, nullptr, std::max(kMaxTreeBytesPerByte * text.size(), kMinTreeBytes))) {
         return std::nullopt;
     }
+    // The text is known to be sound now: the tree is built without checking it again.
     TreeBuilder builder;
-    if (!CheckStructure(text, reader, &builder)) return std::nullopt;
-    return builder.Take();
+    try {
+        if (Json::sax_parse(text.begin(), text.end(), &builder)) return builder.Take();
+        reader.Fail(std::string("$"), "expected JSON text");  // unreachable after the check
+    } catch (const Json::exception& e) {
+        reader.Fail(std::string("$"), SyntaxMessage(e.what()));
+    } catch (const std::bad_alloc&) {
+        reader.Fail(std::string("$"), "out of memory while parsing");
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> ReadFile(const std::string& path, size_t maxBytes, std::string* error) {
